@@ -1,0 +1,601 @@
+#include "db/consulta.h"
+
+#include "erros.h"
+#include "funcoes.h"
+
+#include <QLocale>
+#include <cmath>
+#include <limits>
+#include <sqlite3.h>
+
+namespace tarvo::db {
+
+namespace {
+
+QString nomeTipo(TipoCampo t) {
+    switch (t) {
+    case TipoCampo::Inteiro: return "inteiro";
+    case TipoCampo::Flutuante: return "numérico";
+    case TipoCampo::Moeda: return "moeda";
+    case TipoCampo::Booleano: return "sim/não";
+    case TipoCampo::DataHora: return "data/hora";
+    case TipoCampo::Texto: return "texto";
+    case TipoCampo::Memo: return "memorando";
+    case TipoCampo::Binario: return "binário";
+    }
+    return "?";
+}
+
+// Numbers as the user types them: "12.5" and "12,5" are the same; a text
+// with both separators uses the last one as the decimal point.
+std::optional<double> textoParaNumero(const QString& texto) {
+    QString t = texto.trimmed();
+    if (t.isEmpty()) return std::nullopt;
+    const qsizetype ponto = t.lastIndexOf('.'), virgula = t.lastIndexOf(',');
+    if (ponto >= 0 && virgula >= 0) {
+        if (virgula > ponto) t.remove('.').replace(',', '.');
+        else t.remove(',');
+    } else if (virgula >= 0) {
+        t.replace(',', '.');
+    }
+    bool ok = false;
+    const double d = QLocale::c().toDouble(t, &ok);
+    if (!ok || !std::isfinite(d)) return std::nullopt;
+    return d;
+}
+
+std::optional<qint64> textoParaInteiro(const QString& texto) {
+    bool ok = false;
+    const qint64 v = texto.trimmed().toLongLong(&ok);
+    if (ok) return v;
+    const auto d = textoParaNumero(texto);
+    if (!d || std::fabs(*d) >= 9.2e18) return std::nullopt;
+    return std::llround(*d);
+}
+
+std::optional<bool> textoParaBooleano(const QString& texto) {
+    const QString t = texto.trimmed().toLower();
+    if (t == "true" || t == "verdadeiro" || t == "sim" || t == "yes" || t == "on" || t == "s") return true;
+    if (t == "false" || t == "falso" || t == "não" || t == "nao" || t == "no" || t == "off" || t == "n")
+        return false;
+    if (const auto d = textoParaNumero(t)) return *d != 0;
+    return std::nullopt;
+}
+
+QString numeroParaTexto(double d) { return QString::number(d, 'g', QLocale::FloatingPointShortest); }
+
+bool ehNumero(const QVariant& v) {
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Long:
+    case QMetaType::Short:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool ehInteiro(const QVariant& v) { return ehNumero(v) && v.typeId() != QMetaType::Double && v.typeId() != QMetaType::Float; }
+
+QVariant leColuna(sqlite3_stmt* st, int col, TipoCampo tipo, bool natural) {
+    const int classe = sqlite3_column_type(st, col);
+    if (classe == SQLITE_NULL) return Nulo();
+    auto texto = [&] {
+        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, col)),
+                                 sqlite3_column_bytes(st, col));
+    };
+    if (natural) {
+        switch (classe) {
+        case SQLITE_INTEGER: return QVariant::fromValue<qint64>(sqlite3_column_int64(st, col));
+        case SQLITE_FLOAT: return sqlite3_column_double(st, col);
+        case SQLITE_BLOB:
+            return QByteArray(static_cast<const char*>(sqlite3_column_blob(st, col)), sqlite3_column_bytes(st, col));
+        default: return texto();
+        }
+    }
+    switch (tipo) {
+    case TipoCampo::Inteiro:
+        if (classe == SQLITE_INTEGER) return QVariant::fromValue<qint64>(sqlite3_column_int64(st, col));
+        if (classe == SQLITE_FLOAT) return sqlite3_column_double(st, col);
+        return texto();
+    case TipoCampo::Flutuante:
+    case TipoCampo::Moeda:
+        if (classe == SQLITE_INTEGER || classe == SQLITE_FLOAT) return sqlite3_column_double(st, col);
+        return texto();
+    case TipoCampo::Booleano:
+        if (classe == SQLITE_INTEGER || classe == SQLITE_FLOAT) return sqlite3_column_double(st, col) != 0;
+        return texto();
+    case TipoCampo::DataHora:
+        if (classe == SQLITE_INTEGER || classe == SQLITE_FLOAT)
+            return DiasParaDataHora(sqlite3_column_double(st, col));
+        if (const auto d = TextoParaDataHora(texto())) return *d;
+        return texto();
+    case TipoCampo::Texto:
+    case TipoCampo::Memo:
+        if (classe == SQLITE_FLOAT) return numeroParaTexto(sqlite3_column_double(st, col));
+        return texto();
+    case TipoCampo::Binario:
+        if (classe == SQLITE_BLOB)
+            return QByteArray(static_cast<const char*>(sqlite3_column_blob(st, col)), sqlite3_column_bytes(st, col));
+        if (classe == SQLITE_INTEGER) return QVariant::fromValue<qint64>(sqlite3_column_int64(st, col));
+        if (classe == SQLITE_FLOAT) return sqlite3_column_double(st, col);
+        return texto();
+    }
+    return texto();
+}
+
+int vincula(sqlite3_stmt* st, int i, const QVariant& v) {
+    if (EhNulo(v)) return sqlite3_bind_null(st, i);
+    switch (v.typeId()) {
+    case QMetaType::Bool: return sqlite3_bind_int(st, i, v.toBool() ? 1 : 0);
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+        return sqlite3_bind_int64(st, i, v.toLongLong());
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return sqlite3_bind_double(st, i, v.toDouble());
+    case QMetaType::QDateTime: {
+        const QByteArray t = DataHoraParaIso(v.toDateTime()).toUtf8();
+        return sqlite3_bind_text(st, i, t.constData(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
+    }
+    case QMetaType::QByteArray: {
+        const QByteArray b = v.toByteArray();
+        return sqlite3_bind_blob(st, i, b.constData(), static_cast<int>(b.size()), SQLITE_TRANSIENT);
+    }
+    default: {
+        const QByteArray t = v.toString().toUtf8();
+        return sqlite3_bind_text(st, i, t.constData(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
+    }
+    }
+}
+
+QString aspas(const QString& nome) {
+    QString n = nome;
+    return '"' + n.replace('"', "\"\"") + '"';
+}
+
+}  // namespace
+
+// ------------------------------------------------------------------ Campo
+
+QVariant ConverteParaTipo(const QVariant& valor, TipoCampo tipo, const QString& campo) {
+    if (EhNulo(valor)) return Nulo();
+    auto recusa = [&](const QString& comoTexto) -> QVariant {
+        throw ErroBanco(QString("Tipo de dados incompatível: o valor '%1' não pode ser gravado no campo "
+                                "%2 '%3'.")
+                            .arg(comoTexto, nomeTipo(tipo), campo));
+    };
+    const bool texto = valor.typeId() == QMetaType::QString || valor.typeId() == QMetaType::QByteArray;
+    const QString comoTexto = VarianteParaTexto(valor);
+    // An empty text stores null in any field that is not a text.
+    if (texto && comoTexto.trimmed().isEmpty() && tipo != TipoCampo::Texto && tipo != TipoCampo::Memo &&
+        tipo != TipoCampo::Binario)
+        return Nulo();
+    switch (tipo) {
+    case TipoCampo::Inteiro: {
+        if (valor.typeId() == QMetaType::Bool) return QVariant::fromValue<qint64>(valor.toBool() ? -1 : 0);
+        if (ehInteiro(valor)) return QVariant::fromValue<qint64>(valor.toLongLong());
+        if (ehNumero(valor)) {
+            const double d = valor.toDouble();
+            if (!std::isfinite(d) || std::fabs(d) >= 9.2e18) return recusa(comoTexto);
+            return QVariant::fromValue<qint64>(std::llround(d));
+        }
+        if (valor.typeId() == QMetaType::QDateTime)
+            return QVariant::fromValue<qint64>(static_cast<qint64>(std::floor(DataHoraParaDias(valor.toDateTime()))));
+        if (const auto v = textoParaInteiro(comoTexto)) return QVariant::fromValue<qint64>(*v);
+        return recusa(comoTexto);
+    }
+    case TipoCampo::Flutuante:
+    case TipoCampo::Moeda: {
+        double d;
+        if (valor.typeId() == QMetaType::Bool) d = valor.toBool() ? -1 : 0;
+        else if (ehNumero(valor)) d = valor.toDouble();
+        else if (valor.typeId() == QMetaType::QDateTime) d = DataHoraParaDias(valor.toDateTime());
+        else if (const auto v = textoParaNumero(comoTexto)) d = *v;
+        else return recusa(comoTexto);
+        if (!std::isfinite(d)) return recusa(comoTexto);
+        // Currency keeps four decimals, as Access stores it.
+        if (tipo == TipoCampo::Moeda) d = std::round(d * 10000.0) / 10000.0;
+        return d;
+    }
+    case TipoCampo::Booleano:
+        if (valor.typeId() == QMetaType::Bool) return valor.toBool();
+        if (ehNumero(valor)) return valor.toDouble() != 0;
+        if (const auto b = textoParaBooleano(comoTexto)) return *b;
+        return recusa(comoTexto);
+    case TipoCampo::DataHora:
+        if (valor.typeId() == QMetaType::QDateTime) {
+            const QDateTime d = valor.toDateTime();
+            if (!d.isValid()) return recusa(comoTexto);
+            return d.toUTC();
+        }
+        if (ehNumero(valor)) {
+            const double d = valor.toDouble();
+            // Access dates run from year 100 to 9999.
+            if (!std::isfinite(d) || d < -657434.0 || d >= 2958466.0) return recusa(comoTexto);
+            return DiasParaDataHora(d);
+        }
+        if (valor.typeId() == QMetaType::Bool) return recusa(comoTexto);
+        if (const auto d = TextoParaDataHora(comoTexto)) return *d;
+        return recusa(comoTexto);
+    case TipoCampo::Texto:
+    case TipoCampo::Memo:
+        if (valor.typeId() == QMetaType::Bool) return QString(valor.toBool() ? "Verdadeiro" : "Falso");
+        if (valor.typeId() == QMetaType::QByteArray) return QString::fromUtf8(valor.toByteArray());
+        return comoTexto;
+    case TipoCampo::Binario:
+        if (valor.typeId() == QMetaType::QByteArray || valor.typeId() == QMetaType::QString) return valor;
+        return comoTexto;
+    }
+    return valor;
+}
+
+bool Campo::isNull() const { return EhNulo(valor_); }
+
+void Campo::recusa(const QString& valor, const QString& tipo) const {
+    throw ErroBanco(QString("'%1' não é um valor %2 válido (campo '%3').").arg(valor, tipo, info_.nome));
+}
+
+qint64 Campo::asInteger() const {
+    if (isNull()) return 0;
+    if (valor_.typeId() == QMetaType::Bool) return valor_.toBool() ? 1 : 0;
+    if (ehInteiro(valor_)) return valor_.toLongLong();
+    if (ehNumero(valor_)) {
+        const double d = valor_.toDouble();
+        if (std::fabs(d) >= 9.2e18) recusa(numeroParaTexto(d), "inteiro");
+        return std::llround(d);
+    }
+    if (valor_.typeId() == QMetaType::QDateTime)
+        return static_cast<qint64>(std::floor(DataHoraParaDias(valor_.toDateTime())));
+    const QString t = VarianteParaTexto(valor_);
+    if (t.trimmed().isEmpty()) return 0;
+    if (const auto v = textoParaInteiro(t)) return *v;
+    recusa(t, "inteiro");
+}
+
+QString Campo::asString() const {
+    if (isNull()) return {};
+    if (valor_.typeId() == QMetaType::QDateTime) return DataHoraParaTexto(valor_.toDateTime());
+    return VarianteParaTexto(valor_);
+}
+
+double Campo::asFloat() const {
+    if (isNull()) return 0;
+    if (valor_.typeId() == QMetaType::Bool) return valor_.toBool() ? 1 : 0;
+    if (ehNumero(valor_)) return valor_.toDouble();
+    if (valor_.typeId() == QMetaType::QDateTime) return DataHoraParaDias(valor_.toDateTime());
+    const QString t = VarianteParaTexto(valor_);
+    if (t.trimmed().isEmpty()) return 0;
+    if (const auto v = textoParaNumero(t)) return *v;
+    recusa(t, "numérico");
+}
+
+bool Campo::asBoolean() const {
+    if (isNull()) return false;
+    if (valor_.typeId() == QMetaType::Bool) return valor_.toBool();
+    if (ehNumero(valor_)) return valor_.toDouble() != 0;
+    const QString t = VarianteParaTexto(valor_);
+    if (t.trimmed().isEmpty()) return false;
+    if (const auto v = textoParaBooleano(t)) return *v;
+    recusa(t, "sim/não");
+}
+
+QDateTime Campo::asDateTime() const {
+    if (isNull()) return DataHoraZero();
+    if (valor_.typeId() == QMetaType::QDateTime) return valor_.toDateTime();
+    if (ehNumero(valor_)) return DiasParaDataHora(valor_.toDouble());
+    const QString t = VarianteParaTexto(valor_);
+    if (t.trimmed().isEmpty()) return DataHoraZero();
+    if (const auto d = TextoParaDataHora(t)) return *d;
+    recusa(t, "de data/hora");
+}
+
+QVariant Campo::asVariant() const { return isNull() ? Nulo() : valor_; }
+
+void Campo::setValue(const QVariant& valor) {
+    if (dono_) dono_->exigeNavegando(nullptr);
+    valor_ = ConverteParaTipo(valor, info_.tipo, info_.nome);
+    alterado_ = true;
+}
+
+void Campo::clear() { setValue(Nulo()); }
+
+// --------------------------------------------------------------- Consulta
+
+Consulta::Consulta(Conexao* conexao, const QString& sql) : conexao_(conexao), sql_(sql) {}
+
+Consulta::~Consulta() { close(); }
+
+void Consulta::setConnection(Conexao* conexao) {
+    close();
+    conexao_ = conexao;
+}
+
+void Consulta::setSql(const QString& sql) {
+    close();
+    sql_ = sql;
+}
+
+QString Consulta::nomeConsulta() const { return tabelaBase_.isEmpty() ? sql_ : tabelaBase_; }
+
+void Consulta::garanteConexao() const {
+    if (!conexao_ || !conexao_->connected())
+        throw ErroBanco(QString("A conexão do comando \"%1\" não está aberta.").arg(sql_));
+}
+
+// Writing a field is allowed only while appending or editing.
+void Consulta::exigeNavegando(const char*) const {
+    if (estado_ != Estado::Inserindo && estado_ != Estado::Editando)
+        throw ErroBanco(QString("O conjunto de dados \"%1\" não está em modo de edição ou inclusão.").arg(nomeConsulta()));
+}
+
+void Consulta::montaCampos(const QList<InfoColuna>& cols) {
+    campos_.clear();
+    campos_.reserve(cols.size());
+    for (const InfoColuna& c : cols) campos_.push_back(std::make_unique<Campo>(this, c));
+}
+
+void Consulta::open() {
+    close();
+    garanteConexao();
+    const SqlTraduzido& t = conexao_->traduz(sql_);
+    if (t.tipo != TipoComando::Selecao)
+        throw ErroBanco(QString("O comando \"%1\" não retorna registros.").arg(sql_));
+    conexao_->preparaTabelas(t);
+    traducao_ = &t;
+    tabelaBase_ = t.tabelaBase;
+    naturais_.clear();
+    if (!tabelaBase_.isEmpty()) {
+        const QList<InfoColuna>& cols = conexao_->colunas(tabelaBase_);
+        sqlExecutado_ = "SELECT _rowid_, *" + t.sql.mid(8);
+        comando_ = conexao_->obtem(sqlExecutado_);
+        montaCampos(cols);
+        naturais_.assign(cols.size(), false);
+        primeiraColuna_ = 1;
+    } else {
+        sqlExecutado_ = t.sql;
+        comando_ = conexao_->obtem(sqlExecutado_);
+        sqlite3_stmt* st = comando_.get();
+        QList<InfoColuna> cols;
+        for (int i = 0; i < sqlite3_column_count(st); ++i) {
+            InfoColuna c;
+            c.nome = QString::fromUtf8(sqlite3_column_name(st, i));
+            const char* decl = sqlite3_column_decltype(st, i);
+            naturais_.push_back(decl == nullptr);
+            if (decl) c.tipo = TipoDeclarado(QString::fromUtf8(decl), &c.tamanho);
+            cols.append(c);
+        }
+        montaCampos(cols);
+        primeiraColuna_ = 0;
+    }
+    estado_ = Estado::Navegando;
+    buscou_ = false;
+    fim_ = false;
+    posicao_ = -1;
+    total_ = -1;
+    if (afterOpen) afterOpen(*this);
+}
+
+void Consulta::close() {
+    comando_ = Comando();
+    campos_.clear();
+    salvos_.clear();
+    estado_ = Estado::Fechada;
+    traducao_ = nullptr;
+    buscou_ = false;
+    fim_ = false;
+    posicao_ = -1;
+    total_ = -1;
+}
+
+bool Consulta::passo() {
+    sqlite3_stmt* st = comando_.get();
+    const int rc = sqlite3_step(st);
+    if (rc == SQLITE_ROW) {
+        for (size_t i = 0; i < campos_.size(); ++i)
+            campos_[i]->carrega(leColuna(st, static_cast<int>(i) + primeiraColuna_, campos_[i]->tipo(), naturais_[i]));
+        if (primeiraColuna_) rowid_ = sqlite3_column_int64(st, 0);
+        ++posicao_;
+        return true;
+    }
+    if (rc == SQLITE_DONE) {
+        fim_ = true;
+        return false;
+    }
+    conexao_->falha(rc, sql_, tabelaBase_);
+}
+
+void Consulta::reinicia() {
+    sqlite3_reset(comando_.get());
+    buscou_ = true;
+    fim_ = false;
+    posicao_ = -1;
+}
+
+void Consulta::buscaPrimeira() {
+    if (buscou_ || estado_ == Estado::Fechada) return;
+    buscou_ = true;
+    if (passo() && afterScroll) afterScroll(*this);
+}
+
+qint64 Consulta::recordCount() {
+    if (!active()) throw ErroBanco(QString("O conjunto de dados \"%1\" está fechado.").arg(nomeConsulta()));
+    if (total_ < 0) {
+        Comando c = conexao_->obtem("SELECT count(*) FROM (" + traducao_->sql + ")");
+        const int rc = sqlite3_step(c.get());
+        if (rc != SQLITE_ROW) conexao_->falha(rc, sql_, tabelaBase_);
+        total_ = sqlite3_column_int64(c.get(), 0);
+    }
+    return total_;
+}
+
+bool Consulta::eof() {
+    if (!active()) return true;
+    buscaPrimeira();
+    return fim_;
+}
+
+void Consulta::next() {
+    if (!active()) throw ErroBanco(QString("O conjunto de dados \"%1\" está fechado.").arg(nomeConsulta()));
+    if (!buscou_) {
+        buscaPrimeira();
+        if (fim_) return;
+    }
+    if (fim_) return;
+    passo();
+    if (afterScroll) afterScroll(*this);
+}
+
+void Consulta::first() {
+    if (!active()) throw ErroBanco(QString("O conjunto de dados \"%1\" está fechado.").arg(nomeConsulta()));
+    reinicia();
+    if (passo() && afterScroll) afterScroll(*this);
+}
+
+void Consulta::append() {
+    if (!active()) throw ErroBanco(QString("O conjunto de dados \"%1\" está fechado.").arg(nomeConsulta()));
+    if (tabelaBase_.isEmpty())
+        throw ErroBanco(QString("O comando \"%1\" não permite incluir registros.").arg(sql_));
+    if (estado_ != Estado::Navegando) post();
+    salvos_.clear();
+    for (auto& c : campos_) {
+        salvos_.push_back(c->bruto());
+        c->carrega(Nulo());
+    }
+    estado_ = Estado::Inserindo;
+    if (onNewRecord) onNewRecord(*this);
+}
+
+void Consulta::edit() {
+    if (!active()) throw ErroBanco(QString("O conjunto de dados \"%1\" está fechado.").arg(nomeConsulta()));
+    if (tabelaBase_.isEmpty())
+        throw ErroBanco(QString("O comando \"%1\" não permite alterar registros.").arg(sql_));
+    if (estado_ != Estado::Navegando) return;
+    buscaPrimeira();
+    if (posicao_ < 0 || fim_)
+        throw ErroBanco(QString("Não há registro atual em \"%1\" para alterar.").arg(nomeConsulta()));
+    salvos_.clear();
+    for (auto& c : campos_) salvos_.push_back(c->bruto());
+    estado_ = Estado::Editando;
+}
+
+void Consulta::post() {
+    if (estado_ != Estado::Inserindo && estado_ != Estado::Editando) return;
+    std::vector<Campo*> alterados;
+    for (auto& c : campos_) {
+        if (!c->alterado()) continue;
+        const InfoColuna& info = c->info();
+        if (info.tipo == TipoCampo::Texto && info.tamanho > 0 && !c->isNull()) {
+            const qsizetype n = c->asString().size();
+            if (n > info.tamanho)
+                throw ErroBanco(QString("O campo '%1.%2' é pequeno demais para aceitar a quantidade de dados que "
+                                        "você tentou adicionar (%3 caracteres; o máximo é %4).")
+                                    .arg(tabelaBase_, info.nome)
+                                    .arg(n)
+                                    .arg(info.tamanho));
+        }
+        alterados.push_back(c.get());
+    }
+    if (estado_ == Estado::Editando && alterados.empty()) {
+        estado_ = Estado::Navegando;
+        return;
+    }
+    QString sql;
+    if (estado_ == Estado::Inserindo) {
+        if (alterados.empty()) {
+            sql = "INSERT INTO " + aspas(tabelaBase_) + " DEFAULT VALUES";
+        } else {
+            QStringList nomes, marcas;
+            for (Campo* c : alterados) {
+                nomes << aspas(c->fieldName());
+                marcas << "?";
+            }
+            sql = "INSERT INTO " + aspas(tabelaBase_) + " (" + nomes.join(',') + ") VALUES (" + marcas.join(',') + ")";
+        }
+    } else {
+        QStringList sets;
+        for (Campo* c : alterados) sets << aspas(c->fieldName()) + "=?";
+        sql = "UPDATE " + aspas(tabelaBase_) + " SET " + sets.join(',') + " WHERE _rowid_=?";
+    }
+    Comando cmd = conexao_->obtem(sql);
+    sqlite3_stmt* st = cmd.get();
+    int i = 1;
+    for (Campo* c : alterados) vincula(st, i++, c->bruto());
+    if (estado_ == Estado::Editando) sqlite3_bind_int64(st, i, rowid_);
+    const int rc = sqlite3_step(st);
+    if (rc != SQLITE_DONE) conexao_->falha(rc, sql, tabelaBase_);
+    for (Campo* c : alterados) c->marcaGravado();
+    salvos_.clear();
+    estado_ = Estado::Navegando;
+}
+
+void Consulta::cancel() {
+    if (estado_ != Estado::Inserindo && estado_ != Estado::Editando) return;
+    for (size_t i = 0; i < campos_.size() && i < salvos_.size(); ++i) campos_[i]->carrega(salvos_[i]);
+    salvos_.clear();
+    estado_ = Estado::Navegando;
+}
+
+Campo* Consulta::findField(const QString& nome) {
+    for (auto& c : campos_)
+        if (c->fieldName().compare(nome, Qt::CaseInsensitive) == 0) return c.get();
+    return nullptr;
+}
+
+Campo& Consulta::fieldByName(const QString& nome) {
+    if (Campo* c = findField(nome)) {
+        buscaPrimeira();
+        return *c;
+    }
+    throw ErroBanco(QString("O campo '%1' não foi encontrado em \"%2\".").arg(nome, nomeConsulta()));
+}
+
+bool Consulta::locate(const QString& campo, const QVariant& valor) {
+    Campo& c = fieldByName(campo);
+    const qint64 anterior = posicao_;
+    const bool estavaNoFim = fim_;
+    const QString procurado = VarianteParaTexto(valor);
+    reinicia();
+    while (passo()) {
+        if (c.asString().compare(procurado, Qt::CaseInsensitive) == 0) {
+            if (afterScroll) afterScroll(*this);
+            return true;
+        }
+    }
+    // Not found: back to where the dataset was.
+    reinicia();
+    while (posicao_ < anterior && passo()) {
+    }
+    if (estavaNoFim) {
+        while (passo()) {
+        }
+    }
+    return false;
+}
+
+int Consulta::execSql() {
+    garanteConexao();
+    return conexao_->execute(sql_);
+}
+
+std::unique_ptr<Consulta> CriaQuery(const QString& sql, Conexao& conexao) {
+    return std::make_unique<Consulta>(&conexao, sql);
+}
+
+std::unique_ptr<Consulta> CriaQuery(Conexao& conexao, const QString& sql) { return CriaQuery(sql, conexao); }
+
+QString PegaValor(const QString& sql, const QString& campo, Conexao& conexao) {
+    auto q = CriaQuery(conexao, sql);
+    q->open();
+    if (q->eof()) return {};
+    return q->fieldByName(campo).asString();
+}
+
+}  // namespace tarvo::db

@@ -1,0 +1,172 @@
+#pragma once
+// Datasets over a connection: a statement in Jet SQL, opened, read row by
+// row (streamed, never held whole in memory), appended to, edited and saved.
+#include "db/conexao.h"
+#include "db/tipos.h"
+
+#include <QVariant>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace tarvo::db {
+
+class Consulta;
+
+// One field of a dataset's current record. Reads convert from the stored
+// value the way the old driver did; writes convert to the field's kind at
+// once and throw ErroBanco when the value cannot be converted (a text over
+// the field's length is refused on save instead).
+class Campo {
+public:
+    Campo(Consulta* dono, InfoColuna info) : dono_(dono), info_(std::move(info)) {}
+
+    const QString& fieldName() const { return info_.nome; }
+    TipoCampo tipo() const { return info_.tipo; }
+    int tamanho() const { return info_.tamanho; }
+    bool isNull() const;
+    // Memo and binary fields: the copy engine treats them as rich text.
+    bool isBlob() const { return info_.tipo == TipoCampo::Memo || info_.tipo == TipoCampo::Binario; }
+
+    qint64 asInteger() const;      // null gives 0
+    QString asString() const;      // null gives ""
+    double asFloat() const;        // null gives 0
+    bool asBoolean() const;        // null gives false
+    QDateTime asDateTime() const;  // null gives the zero date-time
+    QVariant asVariant() const;    // null is tarvo::Nulo()
+
+    void setValue(const QVariant& valor);
+    void setAsInteger(qint64 v) { setValue(QVariant::fromValue(v)); }
+    void setAsString(const QString& v) { setValue(QVariant(v)); }
+    void setAsFloat(double v) { setValue(QVariant(v)); }
+    void setAsBoolean(bool v) { setValue(QVariant(v)); }
+    void setAsDateTime(const QDateTime& v) { setValue(QVariant(v)); }
+    void clear();  // null
+
+    // --- for the dataset ---
+    void carrega(QVariant valor) {
+        valor_ = std::move(valor);
+        alterado_ = false;
+    }
+    bool alterado() const { return alterado_; }
+    void marcaGravado() { alterado_ = false; }
+    const QVariant& bruto() const { return valor_; }
+    const InfoColuna& info() const { return info_; }
+
+private:
+    [[noreturn]] void recusa(const QString& valor, const QString& tipo) const;
+    Consulta* dono_;
+    InfoColuna info_;
+    QVariant valor_;
+    bool alterado_ = false;
+};
+
+// Converts a value to a field kind as a write into such a field would.
+// Throws ErroBanco naming `campo` when the value cannot be converted.
+QVariant ConverteParaTipo(const QVariant& valor, TipoCampo tipo, const QString& campo);
+
+class Consulta {
+public:
+    enum class Estado { Fechada, Navegando, Editando, Inserindo };
+
+    // The dataset does not own the connection, which must outlive it.
+    explicit Consulta(Conexao* conexao = nullptr, const QString& sql = {});
+    ~Consulta();
+    Consulta(const Consulta&) = delete;
+    Consulta& operator=(const Consulta&) = delete;
+
+    void setConnection(Conexao* conexao);
+    Conexao* connection() const { return conexao_; }
+    // Replacing the statement closes the dataset.
+    void setSql(const QString& sql);
+    const QString& sql() const { return sql_; }
+
+    // Runs the statement. The first row is fetched when first needed, so
+    // opening "select * from T" to append reads no row. Fires afterOpen.
+    // Throws ErroBanco (a missing table: "não encontrou a tabela de entrada
+    // ou consulta"); the dataset then stays closed.
+    void open();
+    void close();
+    bool active() const { return estado_ != Estado::Fechada; }
+    Estado state() const { return estado_; }
+
+    // Number of rows of the result, known before any row is read (counted by
+    // the database, not by reading the rows here).
+    qint64 recordCount();
+    bool eof();
+    bool isEmpty() { return eof() && posicao_ <= 0; }
+    // Moves to the next row; fires afterScroll (also when that reaches the end).
+    void next();
+    // Back to the first row; fires afterScroll.
+    void first();
+
+    // A new record, all fields null; fires onNewRecord.
+    void append();
+    // Edits the current row.
+    void edit();
+    // Saves the record being appended or edited. Only fields that were
+    // written are stored; a text longer than its field, a duplicate key or
+    // a missing required value throws ErroBanco and the record stays in
+    // edit, so that the caller can cancel it.
+    void post();
+    void cancel();
+
+    // Field of the current record by name (letter case ignored). Throws
+    // ErroBanco naming the field when it does not exist.
+    Campo& fieldByName(const QString& nome);
+    // The same, nullptr when it does not exist.
+    Campo* findField(const QString& nome);
+    const std::vector<std::unique_ptr<Campo>>& fields() { return campos_; }
+
+    // Moves to the first row whose field equals `valor` as text, letter case
+    // ignored. Returns false (and stays where it was) when there is none.
+    bool locate(const QString& campo, const QVariant& valor);
+
+    // Runs the statement as one that returns no rows; the rows changed.
+    int execSql();
+
+    // Events, as the old components raised them.
+    std::function<void(Consulta&)> afterOpen;
+    std::function<void(Consulta&)> afterScroll;
+    std::function<void(Consulta&)> onNewRecord;
+
+    const QString& tabelaBase() const { return tabelaBase_; }
+
+private:
+    friend class Campo;
+    void garanteConexao() const;
+    void buscaPrimeira();
+    bool passo();            // next row into the fields; false at the end
+    void reinicia();         // statement back to the start, no row read
+    void montaCampos(const QList<InfoColuna>& cols);
+    void exigeNavegando(const char* operacao) const;
+    QString nomeConsulta() const;
+
+    Conexao* conexao_ = nullptr;
+    QString sql_;
+    Estado estado_ = Estado::Fechada;
+    const SqlTraduzido* traducao_ = nullptr;
+    QString sqlExecutado_;
+    QString tabelaBase_;
+    Comando comando_;
+    std::vector<std::unique_ptr<Campo>> campos_;
+    std::vector<QVariant> salvos_;  // field values before edit/append
+    std::vector<bool> naturais_;    // columns without a declared type
+    int primeiraColuna_ = 0;   // 1 when column 0 is the rowid
+    bool buscou_ = false;      // first row fetched
+    bool fim_ = false;
+    qint64 posicao_ = -1;      // index of the current row
+    qint64 rowid_ = 0;
+    qint64 total_ = -1;
+};
+
+// A dataset over `conexao` with an optional statement; not opened. The
+// caller owns it.
+std::unique_ptr<Consulta> CriaQuery(const QString& sql, Conexao& conexao);
+std::unique_ptr<Consulta> CriaQuery(Conexao& conexao, const QString& sql);
+
+// Opens `sql` and returns field `campo` of its first row as text; empty when
+// there is no row or the value is null. Errors of the layer reach the caller.
+QString PegaValor(const QString& sql, const QString& campo, Conexao& conexao);
+
+}  // namespace tarvo::db

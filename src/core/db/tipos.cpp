@@ -1,0 +1,133 @@
+#include "db/tipos.h"
+
+#include <QRegularExpression>
+#include <cmath>
+
+namespace tarvo::db {
+
+TipoCampo TipoDeclarado(const QString& declarado, int* tamanho) {
+    int n = 0;
+    QString base = declarado.trimmed().toUpper();
+    const int abre = base.indexOf('(');
+    if (abre >= 0) {
+        const int fecha = base.indexOf(')', abre);
+        n = base.mid(abre + 1, fecha < 0 ? -1 : fecha - abre - 1).section(',', 0, 0).trimmed().toInt();
+        base = base.left(abre).trimmed();
+    }
+    auto comTamanho = [&](TipoCampo t, int padrao) {
+        if (tamanho) *tamanho = n > 0 ? n : padrao;
+        return t;
+    };
+    if (tamanho) *tamanho = 0;
+    if (base == "TEXT") return abre >= 0 ? comTamanho(TipoCampo::Texto, 255) : TipoCampo::Memo;
+    if (base == "VARCHAR" || base == "CHAR" || base == "NVARCHAR" || base == "NCHAR" ||
+        base == "CHARACTER" || base == "VARYING CHARACTER" || base == "STRING")
+        return comTamanho(TipoCampo::Texto, 255);
+    if (base == "MEMO" || base == "LONGTEXT" || base == "NTEXT" || base == "CLOB" ||
+        base == "LONGCHAR" || base == "HYPERLINK" || base == "MEMO/HYPERLINK")
+        return TipoCampo::Memo;
+    if (base == "DATETIME" || base == "DATE" || base == "TIME" || base == "TIMESTAMP" ||
+        base == "SMALLDATETIME")
+        return TipoCampo::DataHora;
+    if (base == "BOOLEAN" || base == "BOOL" || base == "BIT" || base == "YESNO" ||
+        base == "LOGICAL" || base == "LOGICAL1")
+        return TipoCampo::Booleano;
+    if (base == "CURRENCY" || base == "MONEY" || base == "SMALLMONEY") return TipoCampo::Moeda;
+    if (base == "INTEGER" || base == "INT" || base == "LONG" || base == "LONG INTEGER" ||
+        base == "SMALLINT" || base == "SHORT" || base == "BYTE" || base == "TINYINT" ||
+        base == "BIGINT" || base == "COUNTER" || base == "AUTOINCREMENT" || base == "INT4" ||
+        base == "INT2" || base == "INT8" || base == "INTEGER1" || base == "INTEGER2" ||
+        base == "INTEGER4")
+        return TipoCampo::Inteiro;
+    if (base == "DOUBLE" || base == "DOUBLE PRECISION" || base == "REAL" || base == "FLOAT" ||
+        base == "SINGLE" || base == "NUMERIC" || base == "DECIMAL" || base == "FLOAT4" ||
+        base == "FLOAT8" || base == "IEEEDOUBLE" || base == "IEEESINGLE")
+        return TipoCampo::Flutuante;
+    if (base == "BLOB" || base == "OLE" || base == "OLEOBJECT" || base == "LONGBINARY" ||
+        base == "BINARY" || base == "VARBINARY" || base == "IMAGE" || base == "GENERAL")
+        return TipoCampo::Binario;
+    // Anything else follows SQLite's own affinity rules.
+    if (base.contains("INT")) return TipoCampo::Inteiro;
+    if (base.contains("CHAR") || base.contains("CLOB") || base.contains("TEXT"))
+        return n > 0 ? comTamanho(TipoCampo::Texto, n) : TipoCampo::Memo;
+    if (base.isEmpty() || base.contains("BLOB")) return TipoCampo::Binario;
+    return TipoCampo::Flutuante;
+}
+
+QString NomeTipo(TipoCampo tipo, int tamanho) {
+    switch (tipo) {
+    case TipoCampo::Inteiro: return "INTEGER";
+    case TipoCampo::Flutuante: return "DOUBLE";
+    case TipoCampo::Moeda: return "CURRENCY";
+    case TipoCampo::Booleano: return "BOOLEAN";
+    case TipoCampo::DataHora: return "DATETIME";
+    case TipoCampo::Texto: return QString("VARCHAR(%1)").arg(tamanho > 0 ? tamanho : 255);
+    case TipoCampo::Memo: return "MEMO";
+    case TipoCampo::Binario: return "BLOB";
+    }
+    return "BLOB";
+}
+
+QDateTime DataHoraZero() { return QDateTime(QDate(1899, 12, 30), QTime(0, 0), Qt::UTC); }
+
+QString DataHoraParaIso(const QDateTime& valor) {
+    return valor.toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+namespace {
+
+std::optional<QDateTime> monta(int ano, int mes, int dia, int h, int m, int s) {
+    const QDate d(ano, mes, dia);
+    const QTime t(h, m, s);
+    if (!d.isValid() || !t.isValid()) return std::nullopt;
+    return QDateTime(d, t, Qt::UTC);
+}
+
+}  // namespace
+
+std::optional<QDateTime> TextoParaDataHora(const QString& texto) {
+    static const QRegularExpression iso(
+        R"(^\s*(-?\d{1,4})-(\d{1,2})-(\d{1,2})(?:[ T](\d{1,2}):(\d{2})(?::(\d{2})(?:\.\d+)?)?)?\s*$)");
+    static const QRegularExpression br(
+        R"(^\s*(\d{1,2})/(\d{1,2})/(\d{2,4})(?:\s+(\d{1,2}):(\d{2})(?::(\d{2}))?)?\s*$)");
+    static const QRegularExpression hora(R"(^\s*(\d{1,2}):(\d{2})(?::(\d{2}))?\s*$)");
+    auto n = [](const QRegularExpressionMatch& m, int i) { return m.captured(i).toInt(); };
+    if (auto m = iso.match(texto); m.hasMatch())
+        return monta(n(m, 1), n(m, 2), n(m, 3), n(m, 4), n(m, 5), n(m, 6));
+    if (auto m = br.match(texto); m.hasMatch()) {
+        int ano = n(m, 3);
+        // Two-digit years as the old system read them: 00-29 are 2000s.
+        if (m.captured(3).size() <= 2) ano += ano < 30 ? 2000 : 1900;
+        return monta(ano, n(m, 2), n(m, 1), n(m, 4), n(m, 5), n(m, 6));
+    }
+    if (auto m = hora.match(texto); m.hasMatch())
+        return monta(1899, 12, 30, n(m, 1), n(m, 2), n(m, 3));
+    return std::nullopt;
+}
+
+QString DataHoraParaTexto(const QDateTime& valor) {
+    const QDateTime v = valor.toUTC();
+    const bool semHora = v.time() == QTime(0, 0);
+    const bool dataZero = v.date() == QDate(1899, 12, 30);
+    if (dataZero && !semHora) return v.toString(QStringLiteral("HH:mm:ss"));
+    if (semHora) return v.toString(QStringLiteral("dd/MM/yyyy"));
+    return v.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+}
+
+double DataHoraParaDias(const QDateTime& valor) {
+    const qint64 ms = DataHoraZero().msecsTo(valor.toUTC());
+    const double dias = std::floor(ms / 86400000.0);
+    const double fracao = (ms - dias * 86400000.0) / 86400000.0;
+    // Access keeps times before the zero date as a negative day with a
+    // positive fraction: -1.25 is 29/12/1899 06:00.
+    return dias < 0 ? dias - fracao : dias + fracao;
+}
+
+QDateTime DiasParaDataHora(double dias) {
+    const double inteiro = std::trunc(dias);
+    const double fracao = std::fabs(dias - inteiro);
+    const qint64 segundos = std::llround(fracao * 86400.0);
+    return DataHoraZero().addDays(static_cast<qint64>(inteiro)).addSecs(segundos);
+}
+
+}  // namespace tarvo::db
