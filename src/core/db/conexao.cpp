@@ -95,9 +95,21 @@ ParametrosConexao AnalisaConnectionString(const QString& texto) {
     return p;
 }
 
+namespace {
+
+// A value that would break the text (a ";", quotes, blanks at the ends) is
+// quoted, so that a path such as "/d/a;b.mdb" reaches the right file.
+QString valorSeguro(const QString& v) {
+    if (!v.contains(';') && !v.startsWith('"') && !v.startsWith('\'') && v.trimmed() == v) return v;
+    QString q = v;
+    return '"' + q.replace('"', "\"\"") + '"';
+}
+
+}  // namespace
+
 QString MontaConnectionString(const QString& arquivo, const QString& senha) {
-    return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + arquivo +
-           ";Persist Security Info=False;Jet OLEDB:Database Password=" + senha + ";";
+    return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + valorSeguro(arquivo) +
+           ";Persist Security Info=False;Jet OLEDB:Database Password=" + valorSeguro(senha) + ";";
 }
 
 // ---------------------------------------------------------------- Comando

@@ -551,7 +551,7 @@ Campo* Consulta::findField(const QString& nome) {
 
 Campo& Consulta::fieldByName(const QString& nome) {
     if (Campo* c = findField(nome)) {
-        buscaPrimeira();
+        if (estado_ == Estado::Navegando) buscaPrimeira();
         return *c;
     }
     throw ErroBanco(QString("O campo '%1' não foi encontrado em \"%2\".").arg(nome, nomeConsulta()));
