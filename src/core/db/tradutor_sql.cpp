@@ -28,11 +28,17 @@
 //     would make "not 1" true);
 //   - iif becomes CASE WHEN, which like Jet takes null as false;
 //   - Mid becomes substr, Len length, Format jet_format.
+// Errors read "Comando SQL não suportado: <construção>. Comando: <texto>" for
+// a construct it does not know (a function, a keyword, a character, a
+// subquery, a join) and "Comando SQL inválido: <motivo>. Comando: <texto>"
+// for a statement that is not Jet SQL at all.
+//
 // Known differences, none of which the program's statements meet: ORDER BY
 // compares texts with SQLite's binary order (Jet ignores case); "-" "*" and
 // "/" on a text that is not a number give SQLite's 0 instead of Jet's error,
-// and division by zero gives null; identifiers differing only in the case of
-// accented letters are different names for SQLite.
+// and division by zero gives null; Mid with a start below 1 follows substr
+// instead of failing; identifiers differing only in the case of accented
+// letters are different names for SQLite.
 #include "db/tradutor_sql.h"
 
 #include "erros.h"
@@ -45,6 +51,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <utility>
 
 namespace tarvo::db {
 namespace {
@@ -165,8 +172,9 @@ QList<Token> Tokeniza(const QString& jet) {
 // Words that structure the statements the translator knows.
 const QSet<QString>& PalavrasConhecidas() {
     static const QSet<QString> p = {
-        "SELECT", "DISTINCT", "FROM",   "WHERE", "ORDER", "BY",  "ASC",  "DESC", "AS",   "DELETE", "UPDATE",
-        "SET",    "INSERT",   "INTO",   "VALUES", "AND",  "OR",  "NOT",  "IS",   "NULL", "TRUE",   "FALSE"};
+        "SELECT", "DISTINCT", "FROM", "WHERE", "ORDER", "BY", "ASC", "DESC", "AS", "DELETE", "UPDATE",
+        "SET", "INSERT", "INTO", "VALUES", "AND", "OR", "NOT", "IS", "NULL", "TRUE", "FALSE",
+    };
     return p;
 }
 
@@ -174,10 +182,11 @@ const QSet<QString>& PalavrasConhecidas() {
 // the error instead of being taken for a column.
 const QSet<QString>& PalavrasNaoSuportadas() {
     static const QSet<QString> p = {
-        "GROUP", "HAVING",  "UNION",  "JOIN", "INNER",     "LEFT",  "RIGHT",      "OUTER", "FULL",  "ON",
-        "TOP",   "PERCENT", "DISTINCTROW",    "IN",        "BETWEEN", "LIKE",     "EXISTS", "ALL",  "ANY",
-        "SOME",  "XOR",     "EQV",    "IMP",  "MOD",       "TRANSFORM", "PIVOT",  "PARAMETERS", "WITH",
-        "CREATE", "DROP",   "ALTER"};
+        "GROUP", "HAVING", "UNION", "JOIN", "INNER", "LEFT", "RIGHT", "OUTER", "FULL", "ON",
+        "TOP", "PERCENT", "DISTINCTROW", "IN", "BETWEEN", "LIKE", "EXISTS", "ALL", "ANY", "SOME",
+        "XOR", "EQV", "IMP", "MOD", "TRANSFORM", "PIVOT", "PARAMETERS", "WITH", "CREATE", "DROP",
+        "ALTER",
+    };
     return p;
 }
 
@@ -215,6 +224,8 @@ constexpr int kUnaria = 8;
 constexpr int kPrimaria = 10;
 
 struct Expressao {
+    explicit Expressao(QString texto, int forcaDoTexto = kPrimaria) : sql(std::move(texto)), forca(forcaDoTexto) {}
+
     QString sql;
     int forca = kPrimaria;
     bool texto = false;                  // always yields text (or null)
@@ -395,7 +406,8 @@ private:
         r.tipo = TipoComando::Exclusao;
         if (ehSimbolo("*")) avanca();  // Jet's "delete * from"
         exigePalavra("FROM");
-        r.sql = QStringLiteral("DELETE FROM ") + Aspas(tabela(r)) + ondeOpcional();
+        r.sql = QStringLiteral("DELETE FROM ") + Aspas(tabela(r));
+        r.sql += ondeOpcional();
     }
 
     void atualizacao(SqlTraduzido& r) {
