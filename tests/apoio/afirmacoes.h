@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "erros.h"
+#include "impressao.h"
 
 #define TARVO_EXPECT_ERRO(Tipo, bloco, textoEsperado)                                         \
     do {                                                                                      \

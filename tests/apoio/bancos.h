@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "db/conexao.h"
+#include "impressao.h"
 
 namespace tarvo::testes {
 

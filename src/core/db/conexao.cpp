@@ -67,6 +67,14 @@ QList<QPair<QString, QString>> pares(const QString& texto) {
     return r;
 }
 
+// SQLite would take a double-quoted name that is not a column as a text
+// literal: a misspelt column in a filter would then select nothing instead
+// of failing. The translator quotes every name, so this must be off.
+void desligaAspasDuplasComoTexto(sqlite3* db) {
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+}
+
 }  // namespace
 
 QString MensagemTabelaInexistente(const QString& tabela) {
@@ -190,6 +198,7 @@ void Conexao::abreSQLite() {
         throw ErroBanco(QString("Não foi possível abrir o banco de dados '%1': %2.").arg(parametros_.arquivo, msg));
     }
     sqlite3_extended_result_codes(db_, 1);
+    desligaAspasDuplasComoTexto(db_);
     sqlite3_busy_timeout(db_, 3000);
     RegistraFuncoesJet(db_);
     // Reading the catalogue proves that the file really is a database.
@@ -206,6 +215,7 @@ void Conexao::abreJet() {
                         nullptr) != SQLITE_OK)
         throw ErroBanco("Não foi possível criar o banco de dados em memória.");
     sqlite3_extended_result_codes(db_, 1);
+    desligaAspasDuplasComoTexto(db_);
     RegistraFuncoesJet(db_);
     for (const QString& t : jet_->tabelas()) jetPorNome_.insert(t.toLower(), t);
 }
@@ -301,7 +311,7 @@ void Conexao::preparaTabelas(const SqlTraduzido& sql) {
     }
 }
 
-Comando Conexao::obtem(const QString& sqlSqlite) {
+Comando Conexao::obtem(const QString& sqlSqlite, const QString& contexto) {
     if (!db_) throw ErroBanco("A conexão está fechada.");
     if (auto it = livres_.find(sqlSqlite); it != livres_.end()) {
         sqlite3_stmt* st = it->second;
@@ -314,7 +324,7 @@ Comando Conexao::obtem(const QString& sqlSqlite) {
                                       SQLITE_PREPARE_PERSISTENT, &st, nullptr);
     if (rc != SQLITE_OK) {
         sqlite3_finalize(st);
-        falha(rc, sqlSqlite);
+        falha(rc, contexto.isEmpty() ? sqlSqlite : contexto);
     }
     return Comando(this, sqlSqlite, st, geracao_);
 }
@@ -334,7 +344,7 @@ void Conexao::devolve(const QString& sql, sqlite3_stmt* stmt, quint64 geracao) {
 int Conexao::execute(const QString& sqlJet) {
     const SqlTraduzido& t = traduz(sqlJet);
     preparaTabelas(t);
-    Comando c = obtem(t.sql);
+    Comando c = obtem(t.sql, sqlJet);
     int rc;
     while ((rc = sqlite3_step(c.get())) == SQLITE_ROW) {
     }

@@ -109,8 +109,9 @@ public:
     const SqlTraduzido& traduz(const QString& sqlJet);
     // Makes sure every table a statement names is ready (Jet: loaded).
     void preparaTabelas(const SqlTraduzido& sql);
-    // A prepared statement from the pool. Throws ErroBanco in Portuguese.
-    Comando obtem(const QString& sqlSqlite);
+    // A prepared statement from the pool. Throws ErroBanco in Portuguese,
+    // naming `contexto` (the program's own statement) when given.
+    Comando obtem(const QString& sqlSqlite, const QString& contexto = {});
     sqlite3* handle() const { return db_; }
     // Raises the Portuguese form of the connection's last SQLite error.
     [[noreturn]] void falha(int codigo, const QString& contexto, const QString& tabela = {}) const;

@@ -355,13 +355,13 @@ void Consulta::open() {
     if (!tabelaBase_.isEmpty()) {
         const QList<InfoColuna>& cols = conexao_->colunas(tabelaBase_);
         sqlExecutado_ = "SELECT _rowid_, *" + t.sql.mid(8);
-        comando_ = conexao_->obtem(sqlExecutado_);
+        comando_ = conexao_->obtem(sqlExecutado_, sql_);
         montaCampos(cols);
         naturais_.assign(cols.size(), false);
         primeiraColuna_ = 1;
     } else {
         sqlExecutado_ = t.sql;
-        comando_ = conexao_->obtem(sqlExecutado_);
+        comando_ = conexao_->obtem(sqlExecutado_, sql_);
         sqlite3_stmt* st = comando_.get();
         QList<InfoColuna> cols;
         for (int i = 0; i < sqlite3_column_count(st); ++i) {
@@ -428,7 +428,7 @@ void Consulta::buscaPrimeira() {
 qint64 Consulta::recordCount() {
     if (!active()) throw ErroBanco(QString("O conjunto de dados \"%1\" está fechado.").arg(nomeConsulta()));
     if (total_ < 0) {
-        Comando c = conexao_->obtem("SELECT count(*) FROM (" + traducao_->sql + ")");
+        Comando c = conexao_->obtem("SELECT count(*) FROM (" + traducao_->sql + ")", sql_);
         const int rc = sqlite3_step(c.get());
         if (rc != SQLITE_ROW) conexao_->falha(rc, sql_, tabelaBase_);
         total_ = sqlite3_column_int64(c.get(), 0);

@@ -1,0 +1,102 @@
+#pragma once
+// The data module: the three connections, the company filter, the copy
+// engine with its value rules, exception log and code counters, and the
+// importers of the twenty areas.
+#include "db/conexao.h"
+#include "db/consulta.h"
+#include "janela.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace tarvo {
+
+// Database passwords of the old and new editions' files.
+inline constexpr char SenhaBancoDados[] = "quillbend";
+inline constexpr char SenhaBancoUsuarios[] = "frostyharbour";
+
+class Tdm {
+public:
+    // The window is reached through `janela`, which must outlive the module
+    // (it may be replaced with setJanela before the window exists).
+    explicit Tdm(Janela* janela = nullptr);
+    ~Tdm();
+    Tdm(const Tdm&) = delete;
+    Tdm& operator=(const Tdm&) = delete;
+
+    void setJanela(Janela* janela) { janela_ = janela; }
+    Janela* janela() const { return janela_; }
+
+    db::Conexao dbOrigem;
+    db::Conexao dbDestino;
+    db::Conexao dbUsuarios;
+    db::Consulta quOrigem;
+    db::Consulta quDestino;
+    // " where empresa=" + the chosen company's code + " "; empty until a
+    // source has been opened.
+    QString FiltroEmpresa;
+
+    // Opens the users database `pastaExecutavel`/Dados/Usuarios.zqd. On
+    // failure the "(#03)" text goes to the error page (and is kept in
+    // erroUsuarios() for a window created later); returns whether it opened.
+    bool DataModuleCreate(const QString& pastaExecutavel);
+    const QString& erroUsuarios() const { return erroUsuarios_; }
+
+    // (Re)opens the source, fills the company list, selects the first
+    // company and sets the filter. Any failure shows the "(#02)" text on the
+    // error page and leaves the source closed; returns whether it succeeded.
+    bool ConectaOrigem(const QString& caminho);
+    // (Re)opens the destination; a failure shows the "(#01)" text. Returns
+    // whether it opened.
+    bool ConectaDestino(const QString& caminho);
+    // Rebuilds FiltroEmpresa from the company selected in the window.
+    void cbbAreaChange();
+    // Closes the open connections: users, destination, source.
+    void DataModuleDestroy();
+
+    // Copies the chosen company's rows of `TabelaOrigem` into
+    // `TabelaDestino`: one destination transaction, one summary row, one
+    // exception block per failed field or record. A failure of an
+    // unguarded step rolls this call's transaction back and propagates, so
+    // no half-copied table remains.
+    void SalvaRegistros(const QString& TabelaOrigem, const QString& TabelaDestino, QStringList CamposOrigem,
+                        QStringList CamposDestino, QStringList ValoresFixos, const QString& Filtro);
+
+    // Appends one exception block for the running copy.
+    void RegistraExcecao(const QString& acao, const QString& erro);
+
+    // The next code of `tabela` from sys_codigos, already stored.
+    qint64 PegaCodigo(const QString& tabela);
+    // Sets the counter of `tabela` to the highest id of the table.
+    void SincronizaCodigo(const QString& tabela);
+
+    // Dataset events.
+    void quDestinoNewRecord(db::Consulta& dataset);
+    void quOrigemAfterOpen(db::Consulta& dataset);
+    void quOrigemAfterScroll(db::Consulta& dataset);
+
+private:
+    void regraAgenda();
+    void regraTarefa();
+    void regraConta();
+    void regraLancamento(const QString& tabelaOrigem);
+    void copiaInstante(const QString& campoData, const QString& campoHora, const QString& destino);
+    // The description of the old account with `codigo` (letter case ignored).
+    std::optional<QString> contaCaixaPorCodigo(const QString& codigo);
+    QString planoPorDescricao(const QString& descricao);
+
+    Janela* janela_ = nullptr;
+    QString erroUsuarios_;
+    // The running copy's tables, for the exception blocks.
+    QString tabelaOrigem_;
+    QString tabelaDestino_;
+    // Per copy into lctos: the source chart (code -> description, codes
+    // without regard to letter case, the first row of a code wins) and the
+    // destination chart ids already looked up by description.
+    std::optional<QHash<QString, QString>> contasOrigem_;
+    QHash<QString, QString> planoPorDescricao_;
+};
+
+}  // namespace tarvo
