@@ -279,7 +279,9 @@ void Tdm::SalvaRegistros(const QString& TabelaOrigem, const QString& TabelaDesti
             }
 
             try {
+                const qint64 id = TabelaDestino == "fontes" ? quDestino.fieldByName("id").asInteger() : 0;
                 quDestino.post();
+                if (id) contasCriadas_.append(id);
             } catch (const std::exception& e) {
                 RegistraExcecao("Salvando", mensagemDe(e));
                 ++falhas;

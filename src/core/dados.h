@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 namespace tarvo {
@@ -72,12 +73,43 @@ public:
     // Sets the counter of `tabela` to the highest id of the table.
     void SincronizaCodigo(const QString& tabela);
 
+    // Recomputes the stored balance of account `id` from its entries.
+    void CalculaSaldo(qint64 id);
+
+    // The importers of the twenty areas.
+    void ImportaPlanoContas();
+    void ImportaAgenda();
+    void ImportaCentrosCustos();
+    void ImportaHistoricos();
+    void ImportaPatrimonio();
+    void ImportaTarefas();
+    void ImportaContatos();
+    void ImportaCaixaPessoal();
+    void ImportaCartoesCredito();
+    void ImportaContasPagar();
+    void ImportaContasReceber();
+    void ImportaControleBancario();
+    void ImportaModelos();
+    void ImportaMontadoras();
+    void ImportaCombustiveis();
+    void ImportaManutencoes();
+    void ImportaLancamentosVeiculos();
+    void ImportaVeiculos();
+    void ImportaViagens();
+    void ImportaInvestimentos();
+
     // Dataset events.
     void quDestinoNewRecord(db::Consulta& dataset);
     void quOrigemAfterOpen(db::Consulta& dataset);
     void quOrigemAfterScroll(db::Consulta& dataset);
 
 private:
+    struct TipoConta;
+    struct TipoContaUnica;
+    void importaContasComLancamentos(const TipoConta& tipo);
+    void importaContaUnica(const TipoContaUnica& tipo);
+    void substituiTabela(const QString& tabela, const std::function<void()>& copia,
+                         const std::function<void()>& depois = {});
     void regraAgenda();
     void regraTarefa();
     void regraConta();
@@ -97,6 +129,8 @@ private:
     // destination chart ids already looked up by description.
     std::optional<QHash<QString, QString>> contasOrigem_;
     QHash<QString, QString> planoPorDescricao_;
+    // Ids of the accounts saved by copies into fontes, in order.
+    QList<qint64> contasCriadas_;
 };
 
 }  // namespace tarvo

@@ -352,6 +352,12 @@ int Conexao::execute(const QString& sqlJet) {
     return sqlite3_changes(db_);
 }
 
+void Conexao::executaNativo(const QString& sqlSqlite) {
+    if (!db_) throw ErroBanco("A conexão está fechada.");
+    const int rc = sqlite3_exec(db_, sqlSqlite.toUtf8().constData(), nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) falha(rc, sqlSqlite);
+}
+
 const QList<InfoColuna>& Conexao::colunas(const QString& tabela) {
     const QString chave = tabela.toLower();
     if (auto it = colunas_.find(chave); it != colunas_.end()) return it.value();

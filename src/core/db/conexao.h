@@ -95,6 +95,9 @@ public:
 
     // Runs a Jet SQL statement that returns no rows; returns the rows changed.
     int execute(const QString& sqlJet);
+    // Runs SQLite statements as they stand (the layer's own bookkeeping,
+    // such as keeping a copy of a table). Throws ErroBanco.
+    void executaNativo(const QString& sqlSqlite);
 
     // The columns of a table (cached until the connection closes). Throws
     // ErroBanco with "não encontrou a tabela de entrada ou consulta" when the

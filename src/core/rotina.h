@@ -1,0 +1,62 @@
+#pragma once
+// The import run: the twenty areas in their fixed order, and the unattended
+// import that the command-line runner and the tests share with the wizard.
+#include "dados.h"
+#include "janela_memoria.h"
+
+#include <QStringList>
+#include <array>
+#include <functional>
+
+namespace tarvo {
+
+struct AreaImportacao {
+    const char* nome;  // the exact text of the area in the check list
+    void (Tdm::*importador)();
+};
+
+// The run order, which begins with the chart of accounts (the entries link
+// to it) and ends with the investments.
+const std::array<AreaImportacao, 20>& OrdemDasAreas();
+
+// The twenty texts as the sorted check list shows them.
+QStringList AreasDaLista();
+
+// Announces each area in run order through `AtualizaProgresso` (which sets
+// the progress label, advances the total progress and returns whether the
+// area is ticked) and runs the importer of each ticked one. Errors of an
+// importer end the run and reach the caller.
+void ExecutaImportacao(Tdm& dm, const std::function<bool(const QString& area)>& AtualizaProgresso);
+
+// "Importando " + area + "...", the progress label during an area.
+QString TextoImportando(const QString& area);
+
+// The summary rows as the grid keeps them: by "Cadastro", ascending, in the
+// Portuguese collation (rows with the same name keep their order).
+void OrdenaResumo(QList<LinhaResumo>& linhas);
+
+// The user's password of the open destination: the first row's senha of
+// cfg_global, unscrambled. Empty when there is none.
+QString SenhaDoUsuario(Tdm& dm);
+
+// What an unattended import needs.
+struct PedidoImportacao {
+    QString origem;              // old database file
+    qint64 empresa = 0;          // company code
+    QString destino;             // the user's new database file
+    QString senha;               // the user's password, when the user has one
+    QStringList areas;           // exact area texts; all twenty when empty
+};
+
+// The unattended import: opens the source and chooses the company, opens
+// the destination, checks the password as the wizard does, and runs the
+// chosen areas with the same data module and engine. The window `janela`
+// receives the progress, the summary rows and the exception log.
+// `aoAnunciar` is told each area as it is announced (its step 1-20).
+// Throws Erro with a Portuguese message for a request that cannot run (the
+// "(#01)"/"(#02)" texts, an unknown company or area, a wrong password);
+// errors of the run itself propagate as they are.
+void ImportaSemJanela(Tdm& dm, JanelaMemoria& janela, const PedidoImportacao& pedido,
+                      const std::function<void(int passo, const QString& area, bool marcada)>& aoAnunciar = {});
+
+}  // namespace tarvo
