@@ -383,49 +383,49 @@ QString Tdm::planoPorDescricao(const QString& descricao) {
 }
 
 void Tdm::regraLancamento(const QString& tabelaOrigem) {
-    auto destino = [this](const char* nome) -> Campo& { return quDestino.fieldByName(nome); };
-    auto origem = [this](const char* nome) -> Campo& { return quOrigem.fieldByName(nome); };
+    auto destino = [this](QStringView nome) -> Campo& { return quDestino.fieldByName(nome); };
+    auto origem = [this](QStringView nome) -> Campo& { return quOrigem.fieldByName(nome); };
 
     if (tabelaOrigem == "caixa_lancamentos") {
-        destino("quitado").setAsBoolean(true);
-        const QDateTime data = destino("data").asDateTime();
-        destino("data_quitado").setAsDateTime(data);
-        destino("data_vencimento").setAsDateTime(data);
-        destino("data_baixa").setAsDateTime(data);
-        destino("tipo").setAsString(origem("conta").asString().left(1) == "1" ? "R" : "P");
+        destino(u"quitado").setAsBoolean(true);
+        const QDateTime data = destino(u"data").asDateTime();
+        destino(u"data_quitado").setAsDateTime(data);
+        destino(u"data_vencimento").setAsDateTime(data);
+        destino(u"data_baixa").setAsDateTime(data);
+        destino(u"tipo").setAsString(origem(u"conta").asString().left(1) == "1" ? "R" : "P");
     } else if (tabelaOrigem == "cartoes_credito_lancamentos") {
-        destino("tipo").setAsString("P");
-        destino("data_baixa").setAsDateTime(destino("data_quitado").asDateTime());
+        destino(u"tipo").setAsString("P");
+        destino(u"data_baixa").setAsDateTime(destino(u"data_quitado").asDateTime());
     } else if (tabelaOrigem == "contas_pagar" || tabelaOrigem == "contas_receber") {
-        destino("tipo").setAsString(tabelaOrigem == "contas_pagar" ? "P" : "R");
-        destino("data_baixa").setAsDateTime(destino("data_quitado").asDateTime());
-        destino("quitado").setAsBoolean(destino("total").asFloat() != 0);
+        destino(u"tipo").setAsString(tabelaOrigem == "contas_pagar" ? "P" : "R");
+        destino(u"data_baixa").setAsDateTime(destino(u"data_quitado").asDateTime());
+        destino(u"quitado").setAsBoolean(destino(u"total").asFloat() != 0);
     } else if (tabelaOrigem == "contas_bancarias_lancamentos") {
-        const qint64 tipo = origem("tipo").asInteger();
-        destino("tipo").setAsString(tipo == 1 || tipo == 3 ? "P" : "R");
-        if (destino("data_vencimento").asDateTime() == db::DataHoraZero())
-            destino("data_vencimento").setAsDateTime(destino("data").asDateTime());
+        const qint64 tipo = origem(u"tipo").asInteger();
+        destino(u"tipo").setAsString(tipo == 1 || tipo == 3 ? "P" : "R");
+        if (destino(u"data_vencimento").asDateTime() == db::DataHoraZero())
+            destino(u"data_vencimento").setAsDateTime(destino(u"data").asDateTime());
     } else if (tabelaOrigem == "investimentos_lancamentos") {
-        destino("tipo").setAsString(origem("tipo").asString() == "C" ? "R" : "P");
-        destino("quitado").setAsBoolean(true);
-        const QDateTime data = destino("data").asDateTime();
-        destino("data_vencimento").setAsDateTime(data);
-        destino("data_baixa").setAsDateTime(data);
-        destino("data_quitado").setAsDateTime(data);
+        destino(u"tipo").setAsString(origem(u"tipo").asString() == "C" ? "R" : "P");
+        destino(u"quitado").setAsBoolean(true);
+        const QDateTime data = destino(u"data").asDateTime();
+        destino(u"data_vencimento").setAsDateTime(data);
+        destino(u"data_baixa").setAsDateTime(data);
+        destino(u"data_quitado").setAsDateTime(data);
     }
 
-    destino("id").setAsInteger(PegaCodigo("lctos"));
+    destino(u"id").setAsInteger(PegaCodigo("lctos"));
 
     const QString colunaConta = tabelaOrigem == "caixa_lancamentos" ? "conta" : "conta_caixa";
     if (Campo* conta = quOrigem.findField(colunaConta)) {
         if (const auto descricao = contaCaixaPorCodigo(conta->asString()))
-            destino("id_contacaixa").setAsString(planoPorDescricao(*descricao));
+            destino(u"id_contacaixa").setAsString(planoPorDescricao(*descricao));
     }
-    if (destino("id_contacaixa").asString().isEmpty())
-        destino("id_contacaixa").setAsString(destino("tipo").asString() == "R" ? "1" : "2");
+    if (destino(u"id_contacaixa").asString().isEmpty())
+        destino(u"id_contacaixa").setAsString(destino(u"tipo").asString() == "R" ? "1" : "2");
 
-    if (destino("quitado").asBoolean() && destino("total").asFloat() == 0)
-        destino("total").setAsString(destino("valor").asString());
+    if (destino(u"quitado").asBoolean() && destino(u"total").asFloat() == 0)
+        destino(u"total").setAsString(destino(u"valor").asString());
 }
 
 }  // namespace tarvo

@@ -58,6 +58,13 @@ constexpr quint32 kLongoUmaPagina = 0x40000000u;
 constexpr double kPrimeiroDia = -693593;
 constexpr double kUltimoDia = 2958465;
 
+// Numbers go into messages through multi-argument arg(), so that a "%2" in a
+// file or table name is never taken for a placeholder.
+template <typename T>
+QString N(T numero) {
+    return QString::number(numero);
+}
+
 [[noreturn]] void Falha(const QString& mensagem) { throw ErroBanco(mensagem); }
 
 [[noreturn]] void Corrompido(const QString& caminho, const QString& causa) {
@@ -146,13 +153,11 @@ Cabecalho LeCabecalho(const QString& caminho) {
     const QFileInfo info(caminho);
     if (!info.exists()) Falha(QString("Não foi possível encontrar o arquivo '%1'.").arg(caminho));
     if (info.isDir()) Falha(QString("'%1' é uma pasta, não um arquivo de banco de dados.").arg(caminho));
+    if (!info.isReadable())
+        Falha(QString("Não foi possível ler o arquivo '%1' (sem permissão de leitura).").arg(caminho));
     QFile arquivo(caminho);
-    if (!arquivo.open(QIODevice::ReadOnly)) {
-        const QString causa = arquivo.error() == QFileDevice::PermissionsError
-                                  ? QString("sem permissão de leitura")
-                                  : arquivo.errorString();
-        Falha(QString("Não foi possível ler o arquivo '%1' (%2).").arg(caminho, causa));
-    }
+    if (!arquivo.open(QIODevice::ReadOnly))
+        Falha(QString("Não foi possível ler o arquivo '%1' (%2).").arg(caminho, arquivo.errorString()));
     const qint64 tamanho = arquivo.size();
     if (tamanho == 0) Falha(QString("O arquivo '%1' está vazio.").arg(caminho));
     const QByteArray inicio = arquivo.read(4096);
@@ -166,23 +171,21 @@ Cabecalho LeCabecalho(const QString& caminho) {
     Cabecalho c;
     c.versao = static_cast<unsigned char>(inicio[kPosVersao]);
     if (c.versao != MDB_VER_JET3 && c.versao != MDB_VER_JET4)
-        Falha(QString("O arquivo '%1' é de uma versão do Jet desconhecida (código %2).").arg(caminho).arg(c.versao));
+        Falha(QString("O arquivo '%1' é de uma versão do Jet desconhecida (código %2).").arg(caminho, N(c.versao)));
     c.tamanhoPagina = c.versao == MDB_VER_JET3 ? 2048 : 4096;
     if (tamanho % c.tamanhoPagina != 0)
         Falha(QString("O arquivo '%1' está truncado (tamanho %2 não é múltiplo da página de %3 bytes).")
-                  .arg(caminho)
-                  .arg(tamanho)
-                  .arg(c.tamanhoPagina));
+                  .arg(caminho, N(tamanho), N(c.tamanhoPagina)));
     c.paginas = tamanho / c.tamanhoPagina;
     if (c.paginas < kPaginasMinimas)
         Falha(QString("O arquivo '%1' está truncado (tamanho %2 é menor que %3 páginas de %4 bytes).")
-                  .arg(caminho)
-                  .arg(tamanho)
-                  .arg(kPaginasMinimas)
-                  .arg(c.tamanhoPagina));
+                  .arg(caminho, N(tamanho), N(kPaginasMinimas), N(c.tamanhoPagina)));
 
-    // The file is at least three pages long, so the whole header page is here.
+    // The file is at least three pages long, so the header fields are here
+    // unless the read itself failed.
     std::array<unsigned char, 0x100> cab{};
+    if (inicio.size() < qsizetype(cab.size()))
+        Falha(QString("Não foi possível ler o arquivo '%1' (%2).").arg(caminho, arquivo.errorString()));
     std::memcpy(cab.data(), inicio.constData(), cab.size());
     static const unsigned char chave[] = {0xc7, 0xda, 0x39, 0x6b};
     Rc4(chave, 4, cab.data() + kPosCifrado, c.versao == MDB_VER_JET3 ? 126 : 128);
@@ -368,10 +371,10 @@ struct ArquivoJet::Impl {
         TabelaPtr t(mdb_read_table(e));
         if (!t) Corrompido(caminho, QString("não foi possível ler a definição %1").arg(descricao));
         if (t->num_cols == 0 || t->num_cols > MDB_MAX_COLS || t->num_var_cols > t->num_cols)
-            Corrompido(caminho, QString("definição %1 com %2 colunas").arg(descricao).arg(t->num_cols));
+            Corrompido(caminho, QString("definição %1 com %2 colunas").arg(descricao, N(t->num_cols)));
         // Jet allows 32 indexes; the count decides where the column list starts.
         if (t->num_real_idxs > 1000)
-            Corrompido(caminho, QString("definição %1 com %2 índices").arg(descricao).arg(t->num_real_idxs));
+            Corrompido(caminho, QString("definição %1 com %2 índices").arg(descricao, N(t->num_real_idxs)));
         if (!t->usage_map || t->map_sz == 0)
             Corrompido(caminho, QString("definição %1 sem mapa de páginas").arg(descricao));
         if (!mdb_read_columns(t.get()) || !t->columns || t->columns->len != t->num_cols)
@@ -526,7 +529,7 @@ struct ArquivoJet::Impl {
             const int linhas = Le16(h->pg_buf + rco);
             if (linhas > maxLinhasPagina)
                 Corrompido(caminho,
-                           QString("a página %1 %2 diz ter %3 linhas").arg(pagina).arg(descricao).arg(linhas));
+                           QString("a página %1 %2 diz ter %3 linhas").arg(N(pagina), descricao, N(linhas)));
             for (int linha = 0; linha < linhas; ++linha) {
                 // Deleted rows, and the stubs left where a row was moved to
                 // another page, carry this flag in the row offset (their
@@ -536,13 +539,11 @@ struct ArquivoJet::Impl {
                 size_t tamanho = 0;
                 if (mdb_find_row(h, linha, &inicio, &tamanho) != 0 || tamanho == 0)
                     Corrompido(caminho, QString("linha %1 da página %2 %3 fora da página")
-                                            .arg(linha)
-                                            .arg(pagina)
-                                            .arg(descricao));
+                                            .arg(N(linha), N(pagina), descricao));
                 inicio &= kMascaraDeslocamento;
                 if (!quebraLinha(t, inicio, int(tamanho), campos))
                     Corrompido(caminho,
-                               QString("linha %1 da página %2 %3 ilegível").arg(linha).arg(pagina).arg(descricao));
+                               QString("linha %1 da página %2 %3 ilegível").arg(N(linha), N(pagina), descricao));
                 porLinha(pagina, campos);
             }
         }
@@ -550,15 +551,13 @@ struct ArquivoJet::Impl {
 
     [[noreturn]] void campoInvalido(MdbColumn* col, const QString& descricao, int pagina, const QString& causa) const {
         Corrompido(caminho, QString("campo '%1' %2, página %3: %4")
-                                .arg(NomeC(col->name, sizeof col->name), descricao)
-                                .arg(pagina)
-                                .arg(causa));
+                                .arg(NomeC(col->name, sizeof col->name), descricao, N(pagina), causa));
     }
 
     void exigeTamanho(MdbColumn* col, const Campo& c, int minimo, const QString& descricao, int pagina) const {
         if (c.tamanho < minimo)
             campoInvalido(col, descricao, pagina,
-                          QString("%1 bytes para um valor de %2").arg(c.tamanho).arg(minimo));
+                          QString("%1 bytes para um valor de %2").arg(N(c.tamanho), N(minimo)));
     }
 
     // Byte, Integer and Long Integer values.
@@ -676,7 +675,7 @@ struct ArquivoJet::Impl {
 
     // Reads MSysObjects (its definition is always on page 2) the way libmdb's
     // catalogue reader does, with our checked row reader, and keeps the user
-    // tables: local tables (type 1) without the system or hidden flags.
+    // tables: local tables without the system or hidden flags.
     void leCatalogo() {
         const QString descricao("do catálogo de tabelas");
         MdbCatalogEntry msys{};
@@ -714,7 +713,9 @@ struct ArquivoJet::Impl {
             const Campo& cNome = campos[posicao(nome)];
             const Campo& cFlags = campos[posicao(flags)];
             if (cTipo.nulo || cId.nulo || cNome.nulo) return;
-            if ((inteiro(tipo, cTipo, descricao, pagina) & 0x7f) != MDB_TABLE) return;
+            // Exactly 1: linked tables, queries and the Access objects have
+            // other types (some with the high bit set).
+            if (inteiro(tipo, cTipo, descricao, pagina) != MDB_TABLE) return;
             const qint32 bandeiras = cFlags.nulo ? 0 : qint32(inteiro(flags, cFlags, descricao, pagina));
             if (bandeiras & qint32(0x80000002u)) return;  // system or hidden table
 
@@ -742,8 +743,7 @@ ArquivoJet::ArquivoJet(const QString& caminho) : impl_(std::make_unique<Impl>())
         d.decodificador = QStringDecoder(NomeCodigoPagina(d.cabecalho.codigoPagina));
         if (!d.decodificador.isValid())
             Falha(QString("O arquivo '%1' usa a página de código %2, que este sistema não sabe converter.")
-                      .arg(caminho)
-                      .arg(d.cabecalho.codigoPagina));
+                      .arg(caminho, N(d.cabecalho.codigoPagina)));
     }
     d.mdb.reset(mdb_open(QFile::encodeName(caminho).constData(), MDB_NOFLAGS));
     if (!d.mdb) Corrompido(caminho, "o leitor de bancos Jet não conseguiu abri-lo");

@@ -12,14 +12,19 @@ struct sqlite3;
 namespace tarvo::db {
 
 // True when the first bytes of a file (at least 0x20 of them) are a Jet
-// database header, whatever the file's name.
+// database header, whatever the file's name. An ACE (.accdb) header counts
+// too, so that opening one gives ArquivoJet's clear refusal.
 bool EhArquivoJet(const QByteArray& inicio);
 
 // One open .mdb file. Not copyable; releases every libmdb handle it holds.
+// Not thread-safe: every call shares libmdb's page buffer. A corrupted file
+// never crashes the reader; what cannot be read throws ErroBanco.
 class ArquivoJet {
 public:
     // Opens the file read-only. Throws ErroBanco naming the file and the cause
-    // (missing, unreadable, not Jet, truncated, corrupted, encrypted).
+    // (missing, unreadable, not Jet, truncated, corrupted, encrypted). The
+    // header is checked before libmdb sees the file, and the catalogue is
+    // read here.
     explicit ArquivoJet(const QString& caminho);
     ~ArquivoJet();
     ArquivoJet(const ArquivoJet&) = delete;
@@ -42,8 +47,9 @@ public:
     // Dates are written as "YYYY-MM-DD HH:MM:SS" decoded from the stored
     // double (any year 1..9999), booleans as 1/0, currency and numeric as
     // REAL, memo untruncated, OLE as BLOB. Throws ErroBanco naming the file,
-    // the table and the cause; on failure the table may be left partly
-    // filled in `destino`, which the caller discards.
+    // the table and the cause. The copy runs in a savepoint (nested in any
+    // transaction open on `destino`), so a failure leaves `destino` as it
+    // was: the table is not created.
     void carregaTabela(const QString& tabela, sqlite3* destino) const;
 
 private:

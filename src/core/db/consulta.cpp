@@ -167,15 +167,25 @@ QString aspas(const QString& nome) {
 
 QVariant ConverteParaTipo(const QVariant& valor, TipoCampo tipo, const QString& campo) {
     if (EhNulo(valor)) return Nulo();
-    auto recusa = [&](const QString& comoTexto) -> QVariant {
+    auto recusa = [&](const QString& valorTexto) -> QVariant {
         throw ErroBanco(QString("Tipo de dados incompatível: o valor '%1' não pode ser gravado no campo "
                                 "%2 '%3'.")
-                            .arg(comoTexto, nomeTipo(tipo), campo));
+                            .arg(valorTexto, nomeTipo(tipo), campo));
     };
     const bool texto = valor.typeId() == QMetaType::QString || valor.typeId() == QMetaType::QByteArray;
-    const QString comoTexto = VarianteParaTexto(valor);
+    // The text form, made only when a conversion needs it: building it for
+    // every value (a date above all) would cost more than the conversion.
+    QString textoCache;
+    bool temTexto = false;
+    auto comoTexto = [&]() -> const QString& {
+        if (!temTexto) {
+            textoCache = VarianteParaTexto(valor);
+            temTexto = true;
+        }
+        return textoCache;
+    };
     // An empty text stores null in any field that is not a text.
-    if (texto && comoTexto.trimmed().isEmpty() && tipo != TipoCampo::Texto && tipo != TipoCampo::Memo &&
+    if (texto && comoTexto().trimmed().isEmpty() && tipo != TipoCampo::Texto && tipo != TipoCampo::Memo &&
         tipo != TipoCampo::Binario)
         return Nulo();
     switch (tipo) {
@@ -184,13 +194,13 @@ QVariant ConverteParaTipo(const QVariant& valor, TipoCampo tipo, const QString& 
         if (ehInteiro(valor)) return QVariant::fromValue<qint64>(valor.toLongLong());
         if (ehNumero(valor)) {
             const double d = valor.toDouble();
-            if (!std::isfinite(d) || std::fabs(d) >= 9.2e18) return recusa(comoTexto);
+            if (!std::isfinite(d) || std::fabs(d) >= 9.2e18) return recusa(comoTexto());
             return QVariant::fromValue<qint64>(std::llround(d));
         }
         if (valor.typeId() == QMetaType::QDateTime)
             return QVariant::fromValue<qint64>(static_cast<qint64>(std::floor(DataHoraParaDias(valor.toDateTime()))));
-        if (const auto v = textoParaInteiro(comoTexto)) return QVariant::fromValue<qint64>(*v);
-        return recusa(comoTexto);
+        if (const auto v = textoParaInteiro(comoTexto())) return QVariant::fromValue<qint64>(*v);
+        return recusa(comoTexto());
     }
     case TipoCampo::Flutuante:
     case TipoCampo::Moeda: {
@@ -198,9 +208,9 @@ QVariant ConverteParaTipo(const QVariant& valor, TipoCampo tipo, const QString& 
         if (valor.typeId() == QMetaType::Bool) d = valor.toBool() ? -1 : 0;
         else if (ehNumero(valor)) d = valor.toDouble();
         else if (valor.typeId() == QMetaType::QDateTime) d = DataHoraParaDias(valor.toDateTime());
-        else if (const auto v = textoParaNumero(comoTexto)) d = *v;
-        else return recusa(comoTexto);
-        if (!std::isfinite(d)) return recusa(comoTexto);
+        else if (const auto v = textoParaNumero(comoTexto())) d = *v;
+        else return recusa(comoTexto());
+        if (!std::isfinite(d)) return recusa(comoTexto());
         // Currency keeps four decimals, as Access stores it.
         if (tipo == TipoCampo::Moeda) d = std::round(d * 10000.0) / 10000.0;
         return d;
@@ -208,31 +218,31 @@ QVariant ConverteParaTipo(const QVariant& valor, TipoCampo tipo, const QString& 
     case TipoCampo::Booleano:
         if (valor.typeId() == QMetaType::Bool) return valor.toBool();
         if (ehNumero(valor)) return valor.toDouble() != 0;
-        if (const auto b = textoParaBooleano(comoTexto)) return *b;
-        return recusa(comoTexto);
+        if (const auto b = textoParaBooleano(comoTexto())) return *b;
+        return recusa(comoTexto());
     case TipoCampo::DataHora:
         if (valor.typeId() == QMetaType::QDateTime) {
             const QDateTime d = valor.toDateTime();
-            if (!d.isValid()) return recusa(comoTexto);
+            if (!d.isValid()) return recusa(comoTexto());
             return d.toUTC();
         }
         if (ehNumero(valor)) {
             const double d = valor.toDouble();
             // Access dates run from year 100 to 9999.
-            if (!std::isfinite(d) || d < -657434.0 || d >= 2958466.0) return recusa(comoTexto);
+            if (!std::isfinite(d) || d < -657434.0 || d >= 2958466.0) return recusa(comoTexto());
             return DiasParaDataHora(d);
         }
-        if (valor.typeId() == QMetaType::Bool) return recusa(comoTexto);
-        if (const auto d = TextoParaDataHora(comoTexto)) return *d;
-        return recusa(comoTexto);
+        if (valor.typeId() == QMetaType::Bool) return recusa(comoTexto());
+        if (const auto d = TextoParaDataHora(comoTexto())) return *d;
+        return recusa(comoTexto());
     case TipoCampo::Texto:
     case TipoCampo::Memo:
         if (valor.typeId() == QMetaType::Bool) return QString(valor.toBool() ? "Verdadeiro" : "Falso");
         if (valor.typeId() == QMetaType::QByteArray) return QString::fromUtf8(valor.toByteArray());
-        return comoTexto;
+        return comoTexto();
     case TipoCampo::Binario:
         if (valor.typeId() == QMetaType::QByteArray || valor.typeId() == QMetaType::QString) return valor;
-        return comoTexto;
+        return comoTexto();
     }
     return valor;
 }
@@ -339,6 +349,7 @@ void Consulta::exigeNavegando(const char*) const {
 void Consulta::montaCampos(const QList<InfoColuna>& cols) {
     campos_.clear();
     campos_.reserve(cols.size());
+    comandosGravacao_.clear();
     for (const InfoColuna& c : cols) campos_.push_back(std::make_unique<Campo>(this, c));
 }
 
@@ -465,8 +476,11 @@ void Consulta::append() {
         throw ErroBanco(QString("O comando \"%1\" não permite incluir registros.").arg(sql_));
     if (estado_ != Estado::Navegando) post();
     salvos_.clear();
+    // Cancel brings back the record that was current; a dataset that has
+    // read no row (a table opened to append to) has none to keep.
+    const bool guarda = posicao_ >= 0;
     for (auto& c : campos_) {
-        salvos_.push_back(c->bruto());
+        if (guarda) salvos_.push_back(c->bruto());
         c->carrega(Nulo());
     }
     estado_ = Estado::Inserindo;
@@ -507,22 +521,29 @@ void Consulta::post() {
         estado_ = Estado::Navegando;
         return;
     }
-    QString sql;
-    if (estado_ == Estado::Inserindo) {
-        if (alterados.empty()) {
-            sql = "INSERT INTO " + aspas(tabelaBase_) + " DEFAULT VALUES";
-        } else {
-            QStringList nomes, marcas;
-            for (Campo* c : alterados) {
-                nomes << aspas(c->fieldName());
-                marcas << "?";
+    QByteArray mascara(static_cast<qsizetype>(campos_.size()) + 1, '0');
+    mascara[0] = estado_ == Estado::Inserindo ? 'I' : 'U';
+    for (size_t i = 0; i < campos_.size(); ++i)
+        if (campos_[i]->alterado()) mascara[static_cast<qsizetype>(i) + 1] = '1';
+    QString& sql = comandosGravacao_[mascara];
+    if (sql.isEmpty()) {
+        if (estado_ == Estado::Inserindo) {
+            if (alterados.empty()) {
+                sql = "INSERT INTO " + aspas(tabelaBase_) + " DEFAULT VALUES";
+            } else {
+                QStringList nomes, marcas;
+                for (Campo* c : alterados) {
+                    nomes << aspas(c->fieldName());
+                    marcas << "?";
+                }
+                sql = "INSERT INTO " + aspas(tabelaBase_) + " (" + nomes.join(',') + ") VALUES (" +
+                      marcas.join(',') + ")";
             }
-            sql = "INSERT INTO " + aspas(tabelaBase_) + " (" + nomes.join(',') + ") VALUES (" + marcas.join(',') + ")";
+        } else {
+            QStringList sets;
+            for (Campo* c : alterados) sets << aspas(c->fieldName()) + "=?";
+            sql = "UPDATE " + aspas(tabelaBase_) + " SET " + sets.join(',') + " WHERE _rowid_=?";
         }
-    } else {
-        QStringList sets;
-        for (Campo* c : alterados) sets << aspas(c->fieldName()) + "=?";
-        sql = "UPDATE " + aspas(tabelaBase_) + " SET " + sets.join(',') + " WHERE _rowid_=?";
     }
     Comando cmd = conexao_->obtem(sql);
     sqlite3_stmt* st = cmd.get();
@@ -538,23 +559,27 @@ void Consulta::post() {
 
 void Consulta::cancel() {
     if (estado_ != Estado::Inserindo && estado_ != Estado::Editando) return;
-    for (size_t i = 0; i < campos_.size() && i < salvos_.size(); ++i) campos_[i]->carrega(salvos_[i]);
+    for (size_t i = 0; i < campos_.size(); ++i) campos_[i]->carrega(i < salvos_.size() ? salvos_[i] : Nulo());
     salvos_.clear();
     estado_ = Estado::Navegando;
 }
 
-Campo* Consulta::findField(const QString& nome) {
+Campo* Consulta::findField(QStringView nome) {
+    // Names are nearly always written as the table has them: an exact
+    // comparison first, letter case ignored only when that finds nothing.
+    for (auto& c : campos_)
+        if (c->fieldName().size() == nome.size() && c->fieldName() == nome) return c.get();
     for (auto& c : campos_)
         if (c->fieldName().compare(nome, Qt::CaseInsensitive) == 0) return c.get();
     return nullptr;
 }
 
-Campo& Consulta::fieldByName(const QString& nome) {
+Campo& Consulta::fieldByName(QStringView nome) {
     if (Campo* c = findField(nome)) {
         if (estado_ == Estado::Navegando) buscaPrimeira();
         return *c;
     }
-    throw ErroBanco(QString("O campo '%1' não foi encontrado em \"%2\".").arg(nome, nomeConsulta()));
+    throw ErroBanco(QString("O campo '%1' não foi encontrado em \"%2\".").arg(nome.toString(), nomeConsulta()));
 }
 
 bool Consulta::locate(const QString& campo, const QVariant& valor) {

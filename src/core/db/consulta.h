@@ -4,6 +4,7 @@
 #include "db/conexao.h"
 #include "db/tipos.h"
 
+#include <QHash>
 #include <QVariant>
 #include <functional>
 #include <memory>
@@ -113,9 +114,13 @@ public:
 
     // Field of the current record by name (letter case ignored). Throws
     // ErroBanco naming the field when it does not exist.
-    Campo& fieldByName(const QString& nome);
+    Campo& fieldByName(QStringView nome);
+    Campo& fieldByName(const QString& nome) { return fieldByName(QStringView(nome)); }
+    Campo& fieldByName(const char* nome) { return fieldByName(QString::fromUtf8(nome)); }
     // The same, nullptr when it does not exist.
-    Campo* findField(const QString& nome);
+    Campo* findField(QStringView nome);
+    Campo* findField(const QString& nome) { return findField(QStringView(nome)); }
+    Campo* findField(const char* nome) { return findField(QString::fromUtf8(nome)); }
     const std::vector<std::unique_ptr<Campo>>& fields() { return campos_; }
 
     // Moves to the first row whose field equals `valor` as text, letter case
@@ -152,6 +157,8 @@ private:
     std::vector<std::unique_ptr<Campo>> campos_;
     std::vector<QVariant> salvos_;  // field values before edit/append
     std::vector<bool> naturais_;    // columns without a declared type
+    // INSERT / UPDATE text by the set of fields written, built once.
+    QHash<QByteArray, QString> comandosGravacao_;
     int primeiraColuna_ = 0;   // 1 when column 0 is the rowid
     bool buscou_ = false;      // first row fetched
     bool fim_ = false;

@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 #include <cmath>
+#include <cstdio>
 
 namespace tarvo::db {
 
@@ -71,7 +72,15 @@ QString NomeTipo(TipoCampo tipo, int tamanho) {
 QDateTime DataHoraZero() { return QDateTime(QDate(1899, 12, 30), QTime(0, 0), Qt::UTC); }
 
 QString DataHoraParaIso(const QDateTime& valor) {
-    return valor.toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    // Formatted by hand: QDateTime::toString goes through the locale and is
+    // on the path of every date written.
+    const QDateTime v = valor.timeSpec() == Qt::UTC ? valor : valor.toUTC();
+    const QDate d = v.date();
+    const QTime t = v.time();
+    char texto[48];
+    std::snprintf(texto, sizeof texto, "%04d-%02d-%02d %02d:%02d:%02d", d.year(), d.month(), d.day(), t.hour(),
+                  t.minute(), t.second());
+    return QString::fromLatin1(texto);
 }
 
 namespace {
@@ -85,7 +94,33 @@ std::optional<QDateTime> monta(int ano, int mes, int dia, int h, int m, int s) {
 
 }  // namespace
 
+namespace {
+
+// "YYYY-MM-DD HH:MM:SS", the form the layer stores, read without a regular
+// expression: it is on the path of every date of every row.
+std::optional<QDateTime> leIsoExato(const QString& t) {
+    if (t.size() != 19 || t[4] != '-' || t[7] != '-' || t[10] != ' ' || t[13] != ':' || t[16] != ':')
+        return std::nullopt;
+    auto num = [&](int ini, int n, bool& ok) {
+        int v = 0;
+        for (int i = ini; i < ini + n; ++i) {
+            const char16_t c = t[i].unicode();
+            if (c < '0' || c > '9') ok = false;
+            v = v * 10 + (c - '0');
+        }
+        return v;
+    };
+    bool ok = true;
+    const int ano = num(0, 4, ok), mes = num(5, 2, ok), dia = num(8, 2, ok);
+    const int h = num(11, 2, ok), m = num(14, 2, ok), s = num(17, 2, ok);
+    if (!ok) return std::nullopt;
+    return monta(ano, mes, dia, h, m, s);
+}
+
+}  // namespace
+
 std::optional<QDateTime> TextoParaDataHora(const QString& texto) {
+    if (auto rapido = leIsoExato(texto)) return rapido;
     static const QRegularExpression iso(
         R"(^\s*(-?\d{1,4})-(\d{1,2})-(\d{1,2})(?:[ T](\d{1,2}):(\d{2})(?::(\d{2})(?:\.\d+)?)?)?\s*$)");
     static const QRegularExpression br(
