@@ -70,6 +70,7 @@ Tdm::Tdm(Janela* janela) : janela_(janela) {
 }
 
 Tdm::~Tdm() {
+    consultasCodigo_.clear();
     quOrigem.close();
     quDestino.close();
     DataModuleDestroy();
@@ -93,6 +94,7 @@ bool Tdm::DataModuleCreate(const QString& pastaExecutavel) {
 
 bool Tdm::ConectaDestino(const QString& caminho) {
     quDestino.close();
+    consultasCodigo_.clear();
     dbDestino.close();
     dbDestino.setConnectionString(db::MontaConnectionString(caminho, SenhaBancoDados));
     try {
@@ -161,8 +163,11 @@ void Tdm::quOrigemAfterScroll(Consulta&) {
 // --------------------------------------------------------------- counters
 
 qint64 Tdm::PegaCodigo(const QString& tabela) {
-    auto q = db::CriaQuery(dbDestino, QString());
-    q->setSql("select * from sys_codigos where area=1 and tabela=" + aspasJet(tabela));
+    std::shared_ptr<db::Consulta>& q = consultasCodigo_[tabela];
+    if (!q) {
+        q = db::CriaQuery(dbDestino, QString());
+        q->setSql("select * from sys_codigos where area=1 and tabela=" + aspasJet(tabela));
+    }
     q->open();
     bool ok = false;
     qint64 codigo = q->eof() ? 0 : q->fieldByName("id").asString().toLongLong(&ok);
@@ -177,6 +182,7 @@ qint64 Tdm::PegaCodigo(const QString& tabela) {
     }
     q->fieldByName("id").setAsInteger(codigo);
     q->post();
+    q->close();
     return codigo;
 }
 

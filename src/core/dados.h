@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace tarvo {
@@ -129,6 +130,8 @@ private:
     // destination chart ids already looked up by description.
     std::optional<QHash<QString, QString>> contasOrigem_;
     QHash<QString, QString> planoPorDescricao_;
+    // The counter query of each table, kept to be reopened for every code.
+    QHash<QString, std::shared_ptr<db::Consulta>> consultasCodigo_;
     // Ids of the accounts saved by copies into fontes, in order.
     QList<qint64> contasCriadas_;
 };

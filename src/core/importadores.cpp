@@ -31,30 +31,40 @@ void Tdm::CalculaSaldo(qint64 id) {
 
 // ------------------------------------------------- chart and catalogues
 
-// Replaces the content of `tabela` with what `copia` brings. The old rows are
-// kept aside first: when the copy brings no row (no source table, no row of
-// the company, every row refused) they are put back, so the destination
-// keeps what it had. `depois` runs only when the new rows stay.
+// Replaces the content of `tabela` with what `copia` brings. The old rows and
+// the table's counter are kept aside first: when the copy brings no row (no
+// source table, no row of the company, every row refused) they are put back,
+// so the destination keeps what it had. `depois` runs only when the new rows
+// stay.
 void Tdm::substituiTabela(const QString& tabela, const std::function<void()>& copia,
                           const std::function<void()>& depois) {
     const QString reserva = "temp.\"reserva_" + tabela + "\"";
+    const QString reservaCodigos = "temp.\"reserva_codigos_" + tabela + "\"";
+    const QString nome = "'" + QString(tabela).replace('\'', "''") + "'";
     dbDestino.executaNativo("DROP TABLE IF EXISTS " + reserva + ";CREATE TABLE " + reserva +
-                            " AS SELECT * FROM \"" + tabela + "\"");
+                            " AS SELECT * FROM \"" + tabela + "\";DROP TABLE IF EXISTS " + reservaCodigos +
+                            ";CREATE TABLE " + reservaCodigos +
+                            " AS SELECT _rowid_ AS linha, id, tabela, area FROM sys_codigos WHERE tabela=" + nome);
+    auto devolve = [&] {
+        dbDestino.executaNativo("DELETE FROM \"" + tabela + "\";INSERT INTO \"" + tabela + "\" SELECT * FROM " +
+                                reserva + ";DELETE FROM sys_codigos WHERE tabela=" + nome +
+                                ";INSERT INTO sys_codigos (_rowid_, id, tabela, area) SELECT linha, id, tabela, area "
+                                "FROM " + reservaCodigos);
+    };
+    auto descarta = [&] { dbDestino.executaNativo("DROP TABLE " + reserva + ";DROP TABLE " + reservaCodigos); };
     auto q = db::CriaQuery(dbDestino, QString());
     q->setSql("delete * from " + tabela);
     q->execSql();
     try {
         copia();
+        if (PegaValor("select count(*) as n from " + tabela, "n", dbDestino) == "0") devolve();
+        else if (depois) depois();
     } catch (...) {
-        dbDestino.executaNativo("INSERT INTO \"" + tabela + "\" SELECT * FROM " + reserva + ";DROP TABLE " + reserva);
+        devolve();
+        descarta();
         throw;
     }
-    if (PegaValor("select count(*) as n from " + tabela, "n", dbDestino) == "0") {
-        dbDestino.executaNativo("INSERT INTO \"" + tabela + "\" SELECT * FROM " + reserva);
-    } else if (depois) {
-        depois();
-    }
-    dbDestino.executaNativo("DROP TABLE " + reserva);
+    descarta();
 }
 
 void Tdm::ImportaPlanoContas() {

@@ -67,10 +67,17 @@ QString SenhaDoUsuario(Tdm& dm) {
 
 void ImportaSemJanela(Tdm& dm, JanelaMemoria& janela, const PedidoImportacao& pedido,
                       const std::function<void(int, const QString&, bool)>& aoAnunciar) {
+    // Areas are found by their text with letter case ignored, as the
+    // wizard finds the entries of its list.
     const QStringList todas = AreasDaLista();
-    for (const QString& a : pedido.areas)
-        if (!todas.contains(a))
+    QStringList marcadas;
+    for (const QString& a : pedido.areas) {
+        const auto it = std::find_if(todas.begin(), todas.end(),
+                                     [&](const QString& t) { return t.compare(a, Qt::CaseInsensitive) == 0; });
+        if (it == todas.end())
             throw Erro(QString("Área desconhecida: \"%1\". As áreas são: %2.").arg(a, todas.join("; ")));
+        marcadas << *it;
+    }
 
     if (!QFileInfo(pedido.origem).isFile())
         throw Erro("O arquivo de origem não foi encontrado! Por favor, verifique!");
@@ -96,7 +103,7 @@ void ImportaSemJanela(Tdm& dm, JanelaMemoria& janela, const PedidoImportacao& pe
     janela.excecoes.clear();
     int passo = 0;
     ExecutaImportacao(dm, [&](const QString& area) {
-        const bool marcada = pedido.areas.isEmpty() || pedido.areas.contains(area);
+        const bool marcada = marcadas.isEmpty() || marcadas.contains(area);
         janela.defineOnde(TextoImportando(area));
         if (aoAnunciar) aoAnunciar(++passo, area, marcada);
         return marcada;

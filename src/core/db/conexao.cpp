@@ -263,6 +263,7 @@ void Conexao::close() {
     jetCarregadas_.clear();
     traducoes_.clear();
     colunas_.clear();
+    comandosGravacao_.clear();
     backend_ = Backend::Nenhum;
 }
 

@@ -116,6 +116,14 @@ public:
     // naming `contexto` (the program's own statement) when given.
     Comando obtem(const QString& sqlSqlite, const QString& contexto = {});
     sqlite3* handle() const { return db_; }
+    // Which opening of the connection this is; statements and fields made
+    // for an earlier one are stale.
+    quint64 geracao() const { return geracao_; }
+    // The INSERT or UPDATE text a dataset built for `tabela` and the set of
+    // fields `mascara` names; empty until the dataset stores it here.
+    QString& comandoGravacao(const QString& tabela, const QByteArray& mascara) {
+        return comandosGravacao_[tabela + QLatin1Char('|') + QLatin1String(mascara)];
+    }
     // Raises the Portuguese form of the connection's last SQLite error.
     [[noreturn]] void falha(int codigo, const QString& contexto, const QString& tabela = {}) const;
 
@@ -139,6 +147,7 @@ private:
     std::unordered_multimap<QString, sqlite3_stmt*> livres_;
     QHash<QString, SqlTraduzido> traducoes_;
     QHash<QString, QList<InfoColuna>> colunas_;
+    QHash<QString, QString> comandosGravacao_;
 };
 
 // The message of a missing table, as the copy engine recognises it.

@@ -326,6 +326,7 @@ Consulta::~Consulta() { close(); }
 void Consulta::setConnection(Conexao* conexao) {
     close();
     conexao_ = conexao;
+    abertoCom_.clear();
 }
 
 void Consulta::setSql(const QString& sql) {
@@ -349,42 +350,52 @@ void Consulta::exigeNavegando(const char*) const {
 void Consulta::montaCampos(const QList<InfoColuna>& cols) {
     campos_.clear();
     campos_.reserve(cols.size());
-    comandosGravacao_.clear();
     for (const InfoColuna& c : cols) campos_.push_back(std::make_unique<Campo>(this, c));
 }
 
 void Consulta::open() {
-    close();
     garanteConexao();
-    const SqlTraduzido& t = conexao_->traduz(sql_);
-    if (t.tipo != TipoComando::Selecao)
-        throw ErroBanco(QString("O comando \"%1\" não retorna registros.").arg(sql_));
-    conexao_->preparaTabelas(t);
-    traducao_ = &t;
-    tabelaBase_ = t.tabelaBase;
-    naturais_.clear();
-    if (!tabelaBase_.isEmpty()) {
-        const QList<InfoColuna>& cols = conexao_->colunas(tabelaBase_);
-        sqlExecutado_ = "SELECT _rowid_, *" + t.sql.mid(8);
-        comando_ = conexao_->obtem(sqlExecutado_, sql_);
-        montaCampos(cols);
-        naturais_.assign(cols.size(), false);
-        primeiraColuna_ = 1;
-    } else {
-        sqlExecutado_ = t.sql;
-        comando_ = conexao_->obtem(sqlExecutado_, sql_);
-        sqlite3_stmt* st = comando_.get();
-        QList<InfoColuna> cols;
-        for (int i = 0; i < sqlite3_column_count(st); ++i) {
-            InfoColuna c;
-            c.nome = QString::fromUtf8(sqlite3_column_name(st, i));
-            const char* decl = sqlite3_column_decltype(st, i);
-            naturais_.push_back(decl == nullptr);
-            if (decl) c.tipo = TipoDeclarado(QString::fromUtf8(decl), &c.tamanho);
-            cols.append(c);
+    // Reopening the same statement (a counter read for every record, say)
+    // keeps the fields and the translation: only the statement runs again.
+    const bool mesmoComando = !campos_.empty() && abertoCom_ == sql_ && geracaoAberta_ == conexao_->geracao();
+    close();
+    if (!mesmoComando) {
+        campos_.clear();
+        naturais_.clear();
+        const SqlTraduzido& t = conexao_->traduz(sql_);
+        if (t.tipo != TipoComando::Selecao)
+            throw ErroBanco(QString("O comando \"%1\" não retorna registros.").arg(sql_));
+        sqlTraduzido_ = t.sql;
+        tabelaBase_ = t.tabelaBase;
+        conexao_->preparaTabelas(t);
+        if (!tabelaBase_.isEmpty()) {
+            const QList<InfoColuna> cols = conexao_->colunas(tabelaBase_);
+            sqlExecutado_ = "SELECT _rowid_, *" + sqlTraduzido_.mid(8);
+            comando_ = conexao_->obtem(sqlExecutado_, sql_);
+            montaCampos(cols);
+            naturais_.assign(cols.size(), false);
+            primeiraColuna_ = 1;
+        } else {
+            sqlExecutado_ = sqlTraduzido_;
+            comando_ = conexao_->obtem(sqlExecutado_, sql_);
+            sqlite3_stmt* st = comando_.get();
+            QList<InfoColuna> cols;
+            for (int i = 0; i < sqlite3_column_count(st); ++i) {
+                InfoColuna c;
+                c.nome = QString::fromUtf8(sqlite3_column_name(st, i));
+                const char* decl = sqlite3_column_decltype(st, i);
+                naturais_.push_back(decl == nullptr);
+                if (decl) c.tipo = TipoDeclarado(QString::fromUtf8(decl), &c.tamanho);
+                cols.append(c);
+            }
+            montaCampos(cols);
+            primeiraColuna_ = 0;
         }
-        montaCampos(cols);
-        primeiraColuna_ = 0;
+        abertoCom_ = sql_;
+        geracaoAberta_ = conexao_->geracao();
+    } else {
+        comando_ = conexao_->obtem(sqlExecutado_, sql_);
+        for (auto& c : campos_) c->carrega(Nulo());
     }
     estado_ = Estado::Navegando;
     buscou_ = false;
@@ -396,10 +407,8 @@ void Consulta::open() {
 
 void Consulta::close() {
     comando_ = Comando();
-    campos_.clear();
     salvos_.clear();
     estado_ = Estado::Fechada;
-    traducao_ = nullptr;
     buscou_ = false;
     fim_ = false;
     posicao_ = -1;
@@ -439,7 +448,7 @@ void Consulta::buscaPrimeira() {
 qint64 Consulta::recordCount() {
     if (!active()) throw ErroBanco(QString("O conjunto de dados \"%1\" está fechado.").arg(nomeConsulta()));
     if (total_ < 0) {
-        Comando c = conexao_->obtem("SELECT count(*) FROM (" + traducao_->sql + ")", sql_);
+        Comando c = conexao_->obtem("SELECT count(*) FROM (" + sqlTraduzido_ + ")", sql_);
         const int rc = sqlite3_step(c.get());
         if (rc != SQLITE_ROW) conexao_->falha(rc, sql_, tabelaBase_);
         total_ = sqlite3_column_int64(c.get(), 0);
@@ -525,7 +534,7 @@ void Consulta::post() {
     mascara[0] = estado_ == Estado::Inserindo ? 'I' : 'U';
     for (size_t i = 0; i < campos_.size(); ++i)
         if (campos_[i]->alterado()) mascara[static_cast<qsizetype>(i) + 1] = '1';
-    QString& sql = comandosGravacao_[mascara];
+    QString& sql = conexao_->comandoGravacao(tabelaBase_, mascara);
     if (sql.isEmpty()) {
         if (estado_ == Estado::Inserindo) {
             if (alterados.empty()) {

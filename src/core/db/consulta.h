@@ -150,15 +150,15 @@ private:
     Conexao* conexao_ = nullptr;
     QString sql_;
     Estado estado_ = Estado::Fechada;
-    const SqlTraduzido* traducao_ = nullptr;
+    QString sqlTraduzido_;
     QString sqlExecutado_;
+    QString abertoCom_;          // the statement the fields were made for
+    quint64 geracaoAberta_ = 0;  // and the opening of the connection
     QString tabelaBase_;
     Comando comando_;
     std::vector<std::unique_ptr<Campo>> campos_;
     std::vector<QVariant> salvos_;  // field values before edit/append
     std::vector<bool> naturais_;    // columns without a declared type
-    // INSERT / UPDATE text by the set of fields written, built once.
-    QHash<QByteArray, QString> comandosGravacao_;
     int primeiraColuna_ = 0;   // 1 when column 0 is the rowid
     bool buscou_ = false;      // first row fetched
     bool fim_ = false;

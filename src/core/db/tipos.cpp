@@ -77,10 +77,31 @@ QString DataHoraParaIso(const QDateTime& valor) {
     const QDateTime v = valor.timeSpec() == Qt::UTC ? valor : valor.toUTC();
     const QDate d = v.date();
     const QTime t = v.time();
-    char texto[48];
-    std::snprintf(texto, sizeof texto, "%04d-%02d-%02d %02d:%02d:%02d", d.year(), d.month(), d.day(), t.hour(),
-                  t.minute(), t.second());
-    return QString::fromLatin1(texto);
+    const int ano = d.year();
+    if (ano < 0 || ano > 9999) {
+        char texto[48];
+        std::snprintf(texto, sizeof texto, "%04d-%02d-%02d %02d:%02d:%02d", ano, d.month(), d.day(), t.hour(),
+                      t.minute(), t.second());
+        return QString::fromLatin1(texto);
+    }
+    char16_t texto[19];
+    auto dois = [&](int pos, int v) {
+        texto[pos] = u'0' + v / 10;
+        texto[pos + 1] = u'0' + v % 10;
+    };
+    dois(0, ano / 100);
+    dois(2, ano % 100);
+    texto[4] = u'-';
+    dois(5, d.month());
+    texto[7] = u'-';
+    dois(8, d.day());
+    texto[10] = u' ';
+    dois(11, t.hour());
+    texto[13] = u':';
+    dois(14, t.minute());
+    texto[16] = u':';
+    dois(17, t.second());
+    return QString(reinterpret_cast<const QChar*>(texto), 19);
 }
 
 namespace {
