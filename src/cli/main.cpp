@@ -8,6 +8,7 @@
 #include "rotina.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLocale>
 #include <QSaveFile>
@@ -51,6 +52,8 @@ Opções:
                         assistente, começando pelas Contas de Receitas e
                         Despesas.
   --relatorio ARQUIVO   Grava também o resumo e as exceções neste arquivo.
+  --medidas ARQUIVO     Grava, por área importada, as linhas lidas e os
+                        segundos gastos (texto separado por tabulações).
   --listar-empresas     Mostra as empresas do banco antigo (código e nome).
   --tabelas             Mostra as tabelas do banco antigo.
   --exportar TABELA     Escreve a tabela do banco antigo em CSV na saída
@@ -71,7 +74,7 @@ Códigos de saída:
 )";
 
 struct Opcoes {
-    QString origem, destino, senha, relatorio, exportar;
+    QString origem, destino, senha, relatorio, exportar, medidas;
     QString empresa;
     QStringList areas;
     bool tudo = false, listarEmpresas = false, tabelas = false, ajuda = false, temSenha = false;
@@ -97,6 +100,7 @@ Opcoes analisa(const QStringList& args) {
             o.senha = valor(i);
             o.temSenha = true;
         } else if (a == "--relatorio") o.relatorio = valor(i);
+        else if (a == "--medidas") o.medidas = valor(i);
         else if (a == "--exportar") o.exportar = valor(i);
         else if (a == "--areas") {
             for (const QString& area : valor(i).split(';', Qt::SkipEmptyParts))
@@ -184,14 +188,39 @@ int importa(const Opcoes& o) {
     JanelaConsole janela(dm, stderr);
     dm.setJanela(&janela);
     QString erroFatal;
+    // Seconds per area: from its announcement to the next one.
+    QElapsedTimer relogio;
+    QList<QPair<QString, double>> tempos;
+    auto fechaTempo = [&] {
+        if (!tempos.isEmpty() && tempos.last().second < 0) tempos.last().second = relogio.nsecsElapsed() / 1e9;
+    };
     try {
-        ImportaSemJanela(dm, janela, pedido,
-                         [&](int passo, const QString& area, bool marcada) { janela.anuncia(passo, area, marcada); });
+        ImportaSemJanela(dm, janela, pedido, [&](int passo, const QString& area, bool marcada) {
+            fechaTempo();
+            janela.anuncia(passo, area, marcada);
+            if (marcada) {
+                tempos.append({area, -1});
+                relogio.start();
+            }
+        });
     } catch (const std::exception& e) {
         const auto* erro = dynamic_cast<const Erro*>(&e);
         erroFatal = erro ? erro->mensagem() : QString::fromUtf8(e.what());
     }
+    fechaTempo();
     janela.conclui();
+    if (!o.medidas.isEmpty()) {
+        QString texto = "area\tlinhas\tsegundos\n";
+        for (const auto& [area, segundos] : tempos) {
+            qint64 linhas = 0;
+            for (const LinhaResumo& l : janela.resumo)
+                if (l.cadastro == area) linhas += l.total.toLongLong();
+            texto += QString("%1\t%2\t%3\n").arg(area).arg(linhas).arg(segundos, 0, 'f', 6);
+        }
+        QSaveFile f(o.medidas);
+        if (!f.open(QIODevice::WriteOnly) || f.write(texto.toUtf8()) < 0 || !f.commit())
+            std::fprintf(stderr, "Não foi possível gravar as medidas em '%s'.\n", qUtf8Printable(o.medidas));
+    }
     const QString relatorio = TextoRelatorio(janela);
     escreve(stdout, relatorio);
     if (!o.relatorio.isEmpty()) {
