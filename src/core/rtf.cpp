@@ -476,14 +476,25 @@ private:
 
 }  // namespace
 
-QString LeRtf(const QString& documento) {
+namespace {
+
+// Whether the text begins (after blanks) with the control word \rtf.
+bool PareceRtf(const QString& documento) {
     const char16_t* p = reinterpret_cast<const char16_t*>(documento.constData());
     const char16_t* const fim = p + documento.size();
     while (p < fim && QChar(*p).isSpace()) ++p;
     static constexpr std::u16string_view kInicio = u"{\\rtf";
-    const bool ehRtf = std::u16string_view(p, fim - p).starts_with(kInicio) &&
-                       (fim - p == qsizetype(kInicio.size()) || !EhLetraAscii(p[kInicio.size()]));
-    if (!ehRtf)
+    return std::u16string_view(p, fim - p).starts_with(kInicio) &&
+           (fim - p == qsizetype(kInicio.size()) || !EhLetraAscii(p[kInicio.size()]));
+}
+
+}  // namespace
+
+QString LeRtf(const QString& documento) {
+    const char16_t* p = reinterpret_cast<const char16_t*>(documento.constData());
+    const char16_t* const fim = p + documento.size();
+    while (p < fim && QChar(*p).isSpace()) ++p;
+    if (!PareceRtf(documento))
         throw Erro(
             QStringLiteral("O texto não é um documento RTF: ele não começa com \"{\\rtf\"."));
     return LeitorRtf(p, fim).Le();
@@ -491,11 +502,15 @@ QString LeRtf(const QString& documento) {
 
 QString RtfParaTexto(const QString& texto) {
     QString linhas;
-    bool ehRtf = true;
-    try {
-        linhas = LeRtf(texto);
-    } catch (const Erro&) {
-        ehRtf = false;
+    // Plain memos are the common case: they are told apart before reading,
+    // not by an exception per row.
+    bool ehRtf = PareceRtf(texto);
+    if (ehRtf) {
+        try {
+            linhas = LeRtf(texto);
+        } catch (const Erro&) {
+            ehRtf = false;
+        }
     }
     QString saida;
     if (ehRtf) {

@@ -360,6 +360,8 @@ void Consulta::open() {
     const bool mesmoComando = !campos_.empty() && abertoCom_ == sql_ && geracaoAberta_ == conexao_->geracao();
     close();
     if (!mesmoComando) {
+        comando_ = Comando();
+        gravacao_ = Comando();
         campos_.clear();
         naturais_.clear();
         const SqlTraduzido& t = conexao_->traduz(sql_);
@@ -394,7 +396,7 @@ void Consulta::open() {
         abertoCom_ = sql_;
         geracaoAberta_ = conexao_->geracao();
     } else {
-        comando_ = conexao_->obtem(sqlExecutado_, sql_);
+        if (!comando_) comando_ = conexao_->obtem(sqlExecutado_, sql_);
         for (auto& c : campos_) c->carrega(Nulo());
     }
     estado_ = Estado::Navegando;
@@ -406,7 +408,9 @@ void Consulta::open() {
 }
 
 void Consulta::close() {
-    comando_ = Comando();
+    // The statement stays with the dataset, reset, for a reopening of the
+    // same statement; any other opening returns it to the pool.
+    if (comando_) sqlite3_reset(comando_.get());
     salvos_.clear();
     estado_ = Estado::Fechada;
     buscou_ = false;
@@ -534,6 +538,7 @@ void Consulta::post() {
     mascara[0] = estado_ == Estado::Inserindo ? 'I' : 'U';
     for (size_t i = 0; i < campos_.size(); ++i)
         if (campos_[i]->alterado()) mascara[static_cast<qsizetype>(i) + 1] = '1';
+    if (mascara != mascaraGravacao_ || !gravacao_) {
     QString& sql = conexao_->comandoGravacao(tabelaBase_, mascara);
     if (sql.isEmpty()) {
         if (estado_ == Estado::Inserindo) {
@@ -554,13 +559,23 @@ void Consulta::post() {
             sql = "UPDATE " + aspas(tabelaBase_) + " SET " + sets.join(',') + " WHERE _rowid_=?";
         }
     }
-    Comando cmd = conexao_->obtem(sql);
-    sqlite3_stmt* st = cmd.get();
+    gravacao_ = conexao_->obtem(sql);
+    mascaraGravacao_ = mascara;
+    }
+    sqlite3_stmt* st = gravacao_.get();
     int i = 1;
     for (Campo* c : alterados) vincula(st, i++, c->bruto());
     if (estado_ == Estado::Editando) sqlite3_bind_int64(st, i, rowid_);
     const int rc = sqlite3_step(st);
-    if (rc != SQLITE_DONE) conexao_->falha(rc, sql, tabelaBase_);
+    if (rc != SQLITE_DONE) {
+        try {
+            conexao_->falha(rc, gravacao_.sql(), tabelaBase_);
+        } catch (...) {
+            sqlite3_reset(st);
+            throw;
+        }
+    }
+    sqlite3_reset(st);
     for (Campo* c : alterados) c->marcaGravado();
     salvos_.clear();
     estado_ = Estado::Navegando;

@@ -156,6 +156,8 @@ private:
     quint64 geracaoAberta_ = 0;  // and the opening of the connection
     QString tabelaBase_;
     Comando comando_;
+    Comando gravacao_;            // the last INSERT/UPDATE, for the same fields
+    QByteArray mascaraGravacao_;
     std::vector<std::unique_ptr<Campo>> campos_;
     std::vector<QVariant> salvos_;  // field values before edit/append
     std::vector<bool> naturais_;    // columns without a declared type
