@@ -165,6 +165,19 @@ TEST_F(Banco, ConversoesERecusasDosCampos) {
               "12|12.5|1.2346|<null>|2021-03-05 10:20:00|1899-12-30 00:00:00|1|Verdadeiro");
 }
 
+TEST_F(Banco, MemoENumeroComZerosGuardamOTextoComoEstava) {
+    Consulta q(con.get(), "select * from lctos");
+    q.open();
+    q.append();
+    q.fieldByName("id").setAsInteger(1);
+    q.fieldByName("obs").setAsString("007");
+    q.fieldByName("documento").setAsString("1.50");
+    q.post();
+    EXPECT_EQ(LinhasSqlite(*con, "SELECT obs, typeof(obs), documento, typeof(documento) FROM lctos"),
+              "007|text|1.50|text");
+    EXPECT_EQ(TipoDeclarado(NomeTipo(TipoCampo::Memo, 0), nullptr), TipoCampo::Memo);
+}
+
 TEST_F(Banco, LeituraDeVaziosEBooleanos) {
     ExecutaSqlite(*con, "INSERT INTO lctos (id, quitado, data, total) VALUES (1, 1, NULL, NULL), (2, 0, "
                         "'2020-01-02 03:04:05', 'x')");

@@ -3,6 +3,7 @@
 // replaced catalogues, phones, vehicles).
 #include "apoio/afirmacoes.h"
 #include "apoio/ambiente.h"
+#include "apoio/blocos.h"
 #include "apoio/impressao_resumo.h"
 #include "rotina.h"
 
@@ -12,14 +13,6 @@ using namespace tarvo;
 using namespace tarvo::testes;
 
 namespace {
-
-const QString kSeparador = QString(62, '_');
-
-QString bloco(const QString& acao, const QString& origem, const QString& destino, const QString& erro) {
-    return "Ação ..............: " + acao + "\r\nTabela de Origem ..: " + origem +
-           "\r\nTabela de Destino .: " + destino + "\r\nExceção: \r\n" + erro + "\r\n\r\n" + kSeparador +
-           "\r\n\r\n";
-}
 
 QString faltaTabela(const QString& tabela) {
     return "O mecanismo de banco de dados não encontrou a tabela de entrada ou consulta '" + tabela +
@@ -485,7 +478,7 @@ TEST(ContasComLancamentos, SemTabelaDeLancamentosAsContasFicamComSaldoZeroELimpa
     EXPECT_EQ(a.linhasDestino("SELECT id, descricao, saldo, dias_carencia FROM fontes ORDER BY id"),
               "1|Poupança|0|<null>\n2|CDB|0|<null>");
     EXPECT_EQ(a.janela.resumo, linhas("Investimentos", {{"2", "2", "0"}}));
-    EXPECT_EQ(a.janela.textoExcecoes(), bloco("Abrindo tabela", "INVESTIMENTOS_LANCAMENTOS", "LCTOS",
+    EXPECT_EQ(a.janela.textoExcecoes(), BlocoExcecao("Abrindo tabela", "INVESTIMENTOS_LANCAMENTOS", "LCTOS",
                                               faltaTabela("investimentos_lancamentos"))
                                             .repeated(2));
 }
@@ -519,7 +512,7 @@ TEST(ContaUnica, TabelaVaziaOuAusenteAindaCriaAContaComSaldoZero) {
             EXPECT_EQ(a.valorDestino("SELECT count(*) FROM lctos"), "0");
             EXPECT_EQ(a.janela.resumo, ausente ? QList<LinhaResumo>{} : linhas(t.area, {{"0", "0", "0"}}));
             EXPECT_EQ(a.janela.textoExcecoes(),
-                      ausente ? bloco("Abrindo tabela", QString(t.tabela).toUpper(), "LCTOS", faltaTabela(t.tabela))
+                      ausente ? BlocoExcecao("Abrindo tabela", QString(t.tabela).toUpper(), "LCTOS", faltaTabela(t.tabela))
                               : QString());
         }
     }
@@ -635,7 +628,7 @@ TEST(Catalogos, SemLinhasImportadasODestinoFicaComOQueTinha) {
                   "plano_contas|2\nmodelos|1\nmontadoras|1");
         EXPECT_EQ(a.janela.resumo, c.resumo);
         EXPECT_EQ(a.janela.textoExcecoes(),
-                  c.resumo.isEmpty() ? bloco("Abrindo tabela", QString(c.origem).toUpper(),
+                  c.resumo.isEmpty() ? BlocoExcecao("Abrindo tabela", QString(c.origem).toUpper(),
                                              QString(c.destino).toUpper(), faltaTabela(c.origem))
                                      : QString());
     }
@@ -688,7 +681,7 @@ TEST(Catalogos, SemPlanoNaOrigemOsLancamentosUsamAsContasPadrao) {
     EXPECT_EQ(a.linhasDestino("SELECT id_fonte, tipo, id_contacaixa FROM lctos ORDER BY id"), "1|P|2\n2|R|1");
     // The missing chart is reported once, by the chart's own copy.
     EXPECT_EQ(a.janela.textoExcecoes(),
-              bloco("Abrindo tabela", "CAIXA_CONTAS", "PLANO_CONTAS", faltaTabela("caixa_contas")));
+              BlocoExcecao("Abrindo tabela", "CAIXA_CONTAS", "PLANO_CONTAS", faltaTabela("caixa_contas")));
 }
 
 TEST(Catalogos, ModelosEMontadorasSubstituemCombustiveisSeSomam) {
@@ -741,7 +734,7 @@ TEST(Contatos, SemTabelaDeTelefonesOsContatosAindaChegam) {
     importa(a, "Contatos e Telefones", &Tdm::ImportaContatos);
     EXPECT_EQ(a.linhasDestino("SELECT id, area, nome FROM contatos"), "12|1|Ana");
     EXPECT_EQ(a.janela.resumo, linhas("Contatos e Telefones", {{"1", "1", "0"}}));
-    EXPECT_EQ(a.janela.textoExcecoes(), bloco("Abrindo tabela", "TELEFONES_CONTATOS", "CONTATOS_FONES",
+    EXPECT_EQ(a.janela.textoExcecoes(), BlocoExcecao("Abrindo tabela", "TELEFONES_CONTATOS", "CONTATOS_FONES",
                                               faltaTabela("telefones_contatos")));
 }
 
@@ -755,7 +748,7 @@ TEST(Veiculos, OrigemSemOdomentroVendaUmBlocoPorVeiculo) {
     importa(a, "Cadastro de Veículos", &Tdm::ImportaVeiculos);
     EXPECT_EQ(a.linhasDestino("SELECT id, placa, odometro_venda, id_vendido_por, zero_km FROM veiculos ORDER BY id"),
               "9|ABC1D23|<null>|17|1\n10|XYZ9A87|<null>|<null>|0");
-    EXPECT_EQ(a.janela.textoExcecoes(), bloco("Mapeando Campos", "VEICULOS", "VEICULOS",
+    EXPECT_EQ(a.janela.textoExcecoes(), BlocoExcecao("Mapeando Campos", "VEICULOS", "VEICULOS",
                                               "O campo 'odomentro_venda' não foi encontrado em \"veiculos\".")
                                             .repeated(2));
     EXPECT_EQ(a.janela.resumo, linhas("Cadastro de Veículos", {{"2", "2", "0"}}));

@@ -2,6 +2,7 @@
 // rules, exception blocks and progress.
 #include "apoio/afirmacoes.h"
 #include "apoio/ambiente.h"
+#include "apoio/blocos.h"
 
 #include <gtest/gtest.h>
 
@@ -9,14 +10,6 @@ using namespace tarvo;
 using namespace tarvo::testes;
 
 namespace {
-
-const QString kSeparador = QString(62, '_');
-
-QString bloco(const QString& acao, const QString& origem, const QString& destino, const QString& erro) {
-    return "Ação ..............: " + acao + "\r\nTabela de Origem ..: " + origem +
-           "\r\nTabela de Destino .: " + destino + "\r\nExceção: \r\n" + erro + "\r\n\r\n" + kSeparador +
-           "\r\n\r\n";
-}
 
 const QString kFaltaAgendas =
     "O mecanismo de banco de dados não encontrou a tabela de entrada ou consulta 'agendas'. "
@@ -129,7 +122,7 @@ TEST(Motor, PegaCodigo) {
 TEST(Motor, TabelaDeOrigemInexistenteUmBlocoSemTransacaoNemResumo) {
     AmbienteImportacao a;
     a.dm.SalvaRegistros("agendas", "agenda", {"descrição"}, {"descricao"}, {""}, "");
-    EXPECT_EQ(a.janela.textoExcecoes(), bloco("Abrindo tabela", "AGENDAS", "AGENDA", kFaltaAgendas));
+    EXPECT_EQ(a.janela.textoExcecoes(), BlocoExcecao("Abrindo tabela", "AGENDAS", "AGENDA", kFaltaAgendas));
     EXPECT_TRUE(a.janela.resumo.isEmpty());
     EXPECT_FALSE(a.dm.quDestino.active());
     EXPECT_EQ(a.janela.reinicios, 0);
@@ -156,7 +149,7 @@ TEST(Motor, CampoDeOrigemInexistenteUmBlocoPorLinhaELinhasImportadas) {
     a.dm.SalvaRegistros("centros_custos", "centros_custos", {"descricao", "descrição"}, {"descricao", "descricao"},
                         {""}, "");
     const QString erro = "O campo 'descricao' não foi encontrado em \"centros_custos\".";
-    EXPECT_EQ(a.janela.textoExcecoes(), bloco("Mapeando Campos", "CENTROS_CUSTOS", "CENTROS_CUSTOS", erro).repeated(2));
+    EXPECT_EQ(a.janela.textoExcecoes(), BlocoExcecao("Mapeando Campos", "CENTROS_CUSTOS", "CENTROS_CUSTOS", erro).repeated(2));
     EXPECT_EQ(a.linhasDestino("SELECT id, descricao FROM centros_custos"), "5|a\n6|b");
     EXPECT_EQ(a.janela.resumo, QList<LinhaResumo>({{"Teste", "2", "2", "0"}}));
 }
@@ -167,10 +160,10 @@ TEST(Motor, GravacaoRecusadaContaECancela) {
     a.destino("INSERT INTO centros_custos VALUES (7, 1, 'já existia')");
     a.dm.SalvaRegistros("centros_custos", "centros_custos", {"descrição"}, {"descricao"}, {""}, "");
     EXPECT_EQ(a.janela.textoExcecoes(),
-              bloco("Salvando", "CENTROS_CUSTOS", "CENTROS_CUSTOS",
+              BlocoExcecao("Salvando", "CENTROS_CUSTOS", "CENTROS_CUSTOS",
                     "O campo 'centros_custos.descricao' é pequeno demais para aceitar a quantidade de dados que "
                     "você tentou adicionar (51 caracteres; o máximo é 50).") +
-                  bloco("Salvando", "CENTROS_CUSTOS", "CENTROS_CUSTOS",
+                  BlocoExcecao("Salvando", "CENTROS_CUSTOS", "CENTROS_CUSTOS",
                         "As alterações solicitadas na tabela 'centros_custos' não foram bem-sucedidas, pois "
                         "criariam valores duplicados no índice, chave primária ou relacionamento "
                         "(centros_custos.id)."));
@@ -245,7 +238,7 @@ TEST(RegraAgenda, InstantesDoCompromissoEDoAviso) {
               "4|0|2|2021-03-05 16:20:00|2021-03-05 16:50:00|1899-12-30 00:00:00\n"
               "5|0|2|<null>|1899-12-30 00:30:00|1899-12-30 00:00:00");
     EXPECT_EQ(a.janela.textoExcecoes(),
-              bloco("Mapeando Campos", "AGENDA", "AGENDA",
+              BlocoExcecao("Mapeando Campos", "AGENDA", "AGENDA",
                     "A data 'amanhã' do campo 'compromisso_data' não pôde ser lida."));
     EXPECT_EQ(a.janela.resumo, QList<LinhaResumo>({{"Agenda de Compromissos", "5", "5", "0"}}));
 }

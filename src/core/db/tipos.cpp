@@ -63,7 +63,9 @@ QString NomeTipo(TipoCampo tipo, int tamanho) {
     case TipoCampo::Booleano: return "BOOLEAN";
     case TipoCampo::DataHora: return "DATETIME";
     case TipoCampo::Texto: return QString("VARCHAR(%1)").arg(tamanho > 0 ? tamanho : 255);
-    case TipoCampo::Memo: return "MEMO";
+    // Not "MEMO": SQLite would give that name numeric affinity and store a
+    // memo holding "007" as the number 7.
+    case TipoCampo::Memo: return "LONGTEXT";
     case TipoCampo::Binario: return "BLOB";
     }
     return "BLOB";
