@@ -76,7 +76,7 @@ QDateTime DataHoraZero() { return QDateTime(QDate(1899, 12, 30), QTime(0, 0), Qt
 QString DataHoraParaIso(const QDateTime& valor) {
     // Formatted by hand: QDateTime::toString goes through the locale and is
     // on the path of every date written.
-    const QDateTime v = valor.timeSpec() == Qt::UTC ? valor : valor.toUTC();
+    const QDateTime v = valor.offsetFromUtc() == 0 ? valor : valor.toUTC();
     const QDate d = v.date();
     const QTime t = v.time();
     const int ano = d.year();
