@@ -6,7 +6,7 @@ raiz="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 pacotes=(build-essential cmake pkg-config
          qt6-base-dev libsqlite3-dev mdbtools-dev mdbtools libglib2.0-dev
-         libgtest-dev googletest xvfb xauth)
+         libgtest-dev googletest xvfb xauth python3)
 
 faltam=()
 for p in "${pacotes[@]}"; do
