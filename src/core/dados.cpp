@@ -248,6 +248,17 @@ void Tdm::SalvaRegistros(const QString& TabelaOrigem, const QString& TabelaDesti
         quDestino.open();
         dbDestino.beginTrans();
 
+        // The fields of each pair, looked up once: the datasets keep their
+        // fields for the whole copy. A pair with a missing field is looked up
+        // again on every row so that each row logs its own block.
+        struct Par {
+            Campo* origem;
+            Campo* destino;
+        };
+        std::vector<Par> pares;
+        for (qsizetype i = 0; i < CamposOrigem.size(); ++i)
+            pares.push_back({quOrigem.findField(CamposOrigem.at(i)), quDestino.findField(CamposDestino.value(i))});
+
         // 5. One destination record per source row.
         while (origemAberta && !quOrigem.eof()) {
             quDestino.append();
@@ -256,8 +267,9 @@ void Tdm::SalvaRegistros(const QString& TabelaOrigem, const QString& TabelaDesti
 
             for (qsizetype i = 0; i < CamposOrigem.size(); ++i) {
                 try {
-                    Campo& origem = quOrigem.fieldByName(CamposOrigem.at(i));
-                    Campo& destino = quDestino.fieldByName(CamposDestino.value(i));
+                    Campo& origem = pares[i].origem ? *pares[i].origem : quOrigem.fieldByName(CamposOrigem.at(i));
+                    Campo& destino =
+                        pares[i].destino ? *pares[i].destino : quDestino.fieldByName(CamposDestino.value(i));
                     if (origem.isBlob()) {
                         // Memo and binary columns may hold rich text.
                         if (origem.isNull()) destino.clear();

@@ -200,6 +200,9 @@ void Conexao::abreSQLite() {
     sqlite3_extended_result_codes(db_, 1);
     desligaAspasDuplasComoTexto(db_);
     sqlite3_busy_timeout(db_, 3000);
+    // A larger page cache keeps a copy of hundreds of thousands of rows from
+    // rereading the pages it has just written (32 MB at most).
+    sqlite3_exec(db_, "PRAGMA cache_size=-32768", nullptr, nullptr, nullptr);
     RegistraFuncoesJet(db_);
     // Reading the catalogue proves that the file really is a database.
     char* erro = nullptr;
