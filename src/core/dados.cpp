@@ -5,6 +5,7 @@
 #include "rtf.h"
 
 #include <QDir>
+#include <limits>
 
 namespace tarvo {
 
@@ -99,8 +100,13 @@ bool Tdm::ConectaDestino(const QString& caminho) {
     dbDestino.setConnectionString(db::MontaConnectionString(caminho, SenhaBancoDados));
     try {
         dbDestino.open();
+        // Nothing could be imported into a file that cannot be written.
+        if (dbDestino.somenteLeitura())
+            throw ErroBanco(QString("Não é possível gravar no banco de dados '%1': o arquivo é somente leitura.")
+                                .arg(caminho));
         return true;
     } catch (const std::exception& e) {
+        dbDestino.close();
         janela_->mostraErro("Erro ao conectar com o banco de dados de destino (#01)!" + QuebraLinhas(2) +
                             mensagemDe(e));
         return false;
@@ -172,6 +178,8 @@ qint64 Tdm::PegaCodigo(const QString& tabela) {
     bool ok = false;
     qint64 codigo = q->eof() ? 0 : q->fieldByName("id").asString().toLongLong(&ok);
     if (!ok) codigo = 0;
+    if (codigo == std::numeric_limits<qint64>::max())
+        throw Erro(QString("O contador da tabela '%1' chegou ao maior código possível (%2).").arg(tabela).arg(codigo));
     ++codigo;
     if (!q->eof()) {
         q->edit();
@@ -300,6 +308,14 @@ void Tdm::SalvaRegistros(const QString& TabelaOrigem, const QString& TabelaDesti
                 const qint64 id = TabelaDestino == "fontes" ? quDestino.fieldByName("id").asInteger() : 0;
                 quDestino.post();
                 if (id) contasCriadas_.append(id);
+            } catch (const ErroBanco& e) {
+                // A file that cannot take the record (full, read-only,
+                // locked, damaged) is no refused record: it ends the copy,
+                // whose transaction SQLite may already have rolled back.
+                if (db::ErroDoArquivo(e) || dbDestino.transacaoPerdida()) throw;
+                RegistraExcecao("Salvando", e.mensagem());
+                ++falhas;
+                quDestino.cancel();
             } catch (const std::exception& e) {
                 RegistraExcecao("Salvando", mensagemDe(e));
                 ++falhas;

@@ -18,9 +18,15 @@ private:
 };
 
 // A failure of the database layer: connection, statement, field or save.
+// `codigoSqlite` is SQLite's result code when SQLite reported it (0 for the
+// layer's own refusals, such as a value a field cannot take).
 class ErroBanco : public Erro {
 public:
-    using Erro::Erro;
+    explicit ErroBanco(const QString& mensagem, int codigoSqlite = 0) : Erro(mensagem), codigo_(codigoSqlite) {}
+    int codigoSqlite() const noexcept { return codigo_; }
+
+private:
+    int codigo_;
 };
 
 }  // namespace tarvo

@@ -376,7 +376,8 @@ const QList<InfoColuna>& Conexao::colunas(const QString& tabela) {
         falha(sqlite3_errcode(db_), QString::fromUtf8(sql));
     }
     QList<InfoColuna> cols;
-    while (sqlite3_step(st) == SQLITE_ROW) {
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
         InfoColuna c;
         c.nome = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)));
         c.tipo = TipoDeclarado(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 2))),
@@ -385,6 +386,9 @@ const QList<InfoColuna>& Conexao::colunas(const QString& tabela) {
         cols.append(c);
     }
     sqlite3_finalize(st);
+    // A damaged file must not pass for a missing table, which the copy
+    // engine skips.
+    if (rc != SQLITE_DONE) falha(rc, QString::fromUtf8(sql));
     if (cols.isEmpty()) throw ErroBanco(MensagemTabelaInexistente(tabela));
     return colunas_.insert(chave, cols).value();
 }
@@ -410,41 +414,60 @@ QStringList Conexao::tabelas() {
 }
 
 void Conexao::falha(int codigo, const QString& contexto, const QString& tabela) const {
+    throw ErroBanco(mensagemFalha(codigo, contexto, tabela), codigo);
+}
+
+QString Conexao::mensagemFalha(int codigo, const QString& contexto, const QString& tabela) const {
     const QString msg = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString::fromUtf8(sqlite3_errstr(codigo));
-    const int primario = codigo & 0xff;
     const QString& arq = parametros_.arquivo;
-    if (msg.startsWith("no such table: ")) throw ErroBanco(MensagemTabelaInexistente(msg.mid(15)));
+    if (msg.startsWith("no such table: ")) return MensagemTabelaInexistente(msg.mid(15));
     if (msg.startsWith("no such column: "))
-        throw ErroBanco(QString("O campo '%1' não existe (comando: %2).").arg(msg.mid(16), contexto));
+        return QString("O campo '%1' não existe (comando: %2).").arg(msg.mid(16), contexto);
     if (codigo == SQLITE_CONSTRAINT_PRIMARYKEY || codigo == SQLITE_CONSTRAINT_UNIQUE)
-        throw ErroBanco(QString("As alterações solicitadas na tabela '%1' não foram bem-sucedidas, pois "
-                                "criariam valores duplicados no índice, chave primária ou relacionamento "
-                                "(%2).")
-                            .arg(tabela, msg.section(':', 1).trimmed()));
+        return QString("As alterações solicitadas na tabela '%1' não foram bem-sucedidas, pois criariam valores "
+                       "duplicados no índice, chave primária ou relacionamento (%2).")
+            .arg(tabela, msg.section(':', 1).trimmed());
     if (codigo == SQLITE_CONSTRAINT_NOTNULL)
-        throw ErroBanco(QString("O campo '%1' não pode conter um valor nulo.").arg(msg.section(':', 1).trimmed()));
-    switch (primario) {
+        return QString("O campo '%1' não pode conter um valor nulo.").arg(msg.section(':', 1).trimmed());
+    switch (codigo & 0xff) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        throw ErroBanco(QString("O banco de dados '%1' está em uso por outro processo (%2).").arg(arq, msg));
+        return QString("O banco de dados '%1' está em uso por outro processo (%2).").arg(arq, msg);
     case SQLITE_READONLY:
-        throw ErroBanco(
-            QString("Não é possível atualizar: o banco de dados '%1' é somente leitura (%2).").arg(arq, msg));
+        return QString("Não é possível atualizar: o banco de dados '%1' é somente leitura (%2).").arg(arq, msg);
     case SQLITE_FULL:
-        throw ErroBanco(QString("Não há espaço para gravar no banco de dados '%1' (%2).").arg(arq, msg));
+        return QString("Não há espaço para gravar no banco de dados '%1' (%2).").arg(arq, msg);
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT:
-        throw ErroBanco(QString("O banco de dados '%1' está danificado ou não é um banco de dados (%2).")
-                            .arg(arq, msg));
+        return QString("O banco de dados '%1' está danificado ou não é um banco de dados (%2).").arg(arq, msg);
     case SQLITE_IOERR:
     case SQLITE_CANTOPEN:
-        throw ErroBanco(QString("Erro de leitura ou gravação no banco de dados '%1' (%2).").arg(arq, msg));
+        return QString("Erro de leitura ou gravação no banco de dados '%1' (%2).").arg(arq, msg);
     default:
         break;
     }
-    throw ErroBanco(contexto.isEmpty()
-                        ? QString("Erro no banco de dados '%1': %2.").arg(arq, msg)
-                        : QString("Erro no banco de dados '%1' ao executar \"%2\": %3.").arg(arq, contexto, msg));
+    return contexto.isEmpty() ? QString("Erro no banco de dados '%1': %2.").arg(arq, msg)
+                              : QString("Erro no banco de dados '%1' ao executar \"%2\": %3.").arg(arq, contexto, msg);
+}
+
+bool Conexao::transacaoPerdida() const { return emTransacao_ && db_ && sqlite3_get_autocommit(db_); }
+
+bool ErroDoArquivo(const ErroBanco& erro) {
+    switch (erro.codigoSqlite() & 0xff) {
+    case SQLITE_FULL:
+    case SQLITE_IOERR:
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_READONLY:
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+    case SQLITE_NOMEM:
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+        return true;
+    default:
+        return false;
+    }
 }
 
 void GravaSenhaBanco(Conexao& conexao, const QString& senha) {

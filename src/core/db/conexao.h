@@ -4,6 +4,7 @@
 // in-memory SQLite database on first use).
 #include "db/tipos.h"
 #include "db/tradutor_sql.h"
+#include "erros.h"
 
 #include <QHash>
 #include <QString>
@@ -92,6 +93,10 @@ public:
     void commitTrans();
     void rollbackTrans();
     bool inTransaction() const { return emTransacao_; }
+    // True when a transaction was begun but SQLite has rolled it back by
+    // itself (a full disk, an I/O error): what follows would be written
+    // outside any transaction.
+    bool transacaoPerdida() const;
 
     // Runs a Jet SQL statement that returns no rows; returns the rows changed.
     int execute(const QString& sqlJet);
@@ -126,6 +131,7 @@ public:
     }
     // Raises the Portuguese form of the connection's last SQLite error.
     [[noreturn]] void falha(int codigo, const QString& contexto, const QString& tabela = {}) const;
+    QString mensagemFalha(int codigo, const QString& contexto, const QString& tabela = {}) const;
 
 private:
     friend class Comando;
@@ -149,6 +155,11 @@ private:
     QHash<QString, QList<InfoColuna>> colunas_;
     QHash<QString, QString> comandosGravacao_;
 };
+
+// Whether an error is about the database file itself (full, read-only,
+// locked, damaged, unreadable) rather than about one record: such an error
+// ends a copy instead of being logged as a refused record.
+bool ErroDoArquivo(const tarvo::ErroBanco& erro);
 
 // The message of a missing table, as the copy engine recognises it.
 QString MensagemTabelaInexistente(const QString& tabela);
