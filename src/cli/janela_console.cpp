@@ -1,6 +1,7 @@
 #include "janela_console.h"
 
 #include "rotina.h"
+#include "verificacao.h"
 
 #include <unistd.h>
 
@@ -13,6 +14,23 @@ JanelaConsole::JanelaConsole(const Tdm& dm, FILE* saida)
 
 void JanelaConsole::defineOnde(const QString& texto) { JanelaMemoria::defineOnde(texto); }
 
+void JanelaConsole::definePrevisao(qint64 linhas) {
+    previstas_ = linhas;
+    concluidas_ = emCurso_ = 0;
+    desdePrevisao_.start();
+}
+
+QString JanelaConsole::textoEstimativa() const {
+    if (previstas_ < 0 || !desdePrevisao_.isValid()) return {};
+    const qint64 lidas = concluidas_ + std::clamp<qint64>(posicaoTabela, 0, emCurso_);
+    const auto segundos = EstimaSegundosRestantes(lidas, previstas_, desdePrevisao_.elapsed());
+    if (!segundos) return {};
+    return QString("tempo restante estimado: %1 (%2 de %3 linhas lidas)")
+        .arg(TextoTempoRestante(*segundos))
+        .arg(std::min<qint64>(lidas, previstas_))
+        .arg(previstas_);
+}
+
 void JanelaConsole::anuncia(int passo, const QString& area, bool marcada) {
     passo_ = passo;
     area_ = area;
@@ -21,11 +39,17 @@ void JanelaConsole::anuncia(int passo, const QString& area, bool marcada) {
         desenha(true);
     } else {
         std::fprintf(saida_, "[%2d/20] %s\n", passo, qUtf8Printable(TextoImportando(area)));
+        // A log gets the estimate on a line of its own, under the area.
+        const QString estimativa = textoEstimativa();
+        if (!estimativa.isEmpty()) std::fprintf(saida_, "        %s\n", qUtf8Printable(estimativa));
         std::fflush(saida_);
     }
 }
 
 void JanelaConsole::defineMaximoTabela(qint64 maximo) {
+    // A new source table opens: the one before it was read to its end.
+    concluidas_ += emCurso_;
+    emCurso_ = maximo;
     JanelaMemoria::defineMaximoTabela(maximo);
     desenha(true);
 }
@@ -50,6 +74,8 @@ void JanelaConsole::desenha(bool forcar) {
                         .arg(area_, barra, tabela)
                         .arg(feitos)
                         .arg(maximoTabela);
+    if (const QString estimativa = textoEstimativa(); !estimativa.isEmpty())
+        linha += " — " + estimativa.section(" (", 0, 0).replace("tempo restante estimado:", "restam");
     const int largo = static_cast<int>(linha.size());
     if (largo < larguraAnterior_) linha += QString(larguraAnterior_ - largo, ' ');
     larguraAnterior_ = largo;

@@ -22,8 +22,14 @@ public:
     void mostraErro(const QString& texto) override;
     int mensagem(const QString& texto, int flags) override;
 
+    // The rows the run will read, counted before it starts: from then on
+    // the progress shows an estimate of the time left.
+    void definePrevisao(qint64 linhas);
     // The announced step of the run (1 to 20) and whether it is ticked.
     void anuncia(int passo, const QString& area, bool marcada);
+    // "tempo restante estimado: 12 s (1500 de 4000 linhas lidas)"; empty
+    // before the first row or without a count.
+    QString textoEstimativa() const;
     // Ends the progress line.
     void conclui();
 
@@ -37,6 +43,10 @@ private:
     QElapsedTimer relogio_;
     qint64 ultimoDesenho_ = -1000;
     int larguraAnterior_ = 0;
+    qint64 previstas_ = -1;
+    // Rows of the source tables already read, and of the one being read.
+    qint64 concluidas_ = 0, emCurso_ = 0;
+    QElapsedTimer desdePrevisao_;
 };
 
 }  // namespace tarvo

@@ -4,7 +4,7 @@
 
 namespace tarvo {
 
-QString TextoRelatorio(const JanelaMemoria& janela) {
+QString TextoRelatorio(const JanelaMemoria& janela, const QString& meio) {
     QList<LinhaResumo> linhas = janela.resumo;
     OrdenaResumo(linhas);
     const QStringList titulos{"Cadastro", "Total", "Importados", "Não Importados"};
@@ -25,6 +25,7 @@ QString TextoRelatorio(const JanelaMemoria& janela) {
              "  " + QString(larguras[3], '-') + "\n";
     for (const LinhaResumo& l : linhas) texto += linha({l.cadastro, l.total, l.importados, l.naoImportados});
     if (linhas.isEmpty()) texto += "(nenhuma tabela copiada)\n";
+    texto += meio;
     texto += "\nExceções ocorridas durante a importação:\n";
     texto += janela.textoExcecoes();
     return texto;

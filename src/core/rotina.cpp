@@ -3,7 +3,10 @@
 #include "criptografa.h"
 #include "erros.h"
 
+#include "db/copia_banco.h"
+
 #include <QCollator>
+#include <QDir>
 #include <QFileInfo>
 #include <algorithm>
 
@@ -66,7 +69,8 @@ QString SenhaDoUsuario(Tdm& dm) {
 }
 
 void ImportaSemJanela(Tdm& dm, JanelaMemoria& janela, const PedidoImportacao& pedido,
-                      const std::function<void(int, const QString&, bool)>& aoAnunciar) {
+                      const std::function<void(int, const QString&, bool)>& aoAnunciar,
+                      ResultadoImportacao* resultado) {
     // Areas are found by their text with letter case ignored, as the
     // wizard finds the entries of its list.
     const QStringList todas = AreasDaLista();
@@ -100,7 +104,34 @@ void ImportaSemJanela(Tdm& dm, JanelaMemoria& janela, const PedidoImportacao& pe
         throw Erro(pedido.senha.isEmpty() ? QString("Este usuário é protegido por senha: informe a senha.")
                                           : QString("A senha informada esta incorreta !!"));
 
+    ResultadoImportacao local;
+    ResultadoImportacao& r = resultado ? *resultado : local;
+    const QDateTime instante = pedido.instante.isValid() ? pedido.instante : QDateTime::currentDateTime();
+    if (pedido.verifica || pedido.registra) {
+        r.preparacao = PreparaImportacao(dm, pedido.origem, pedido.empresa, marcadas.isEmpty() ? todas : marcadas,
+                                         instante);
+        r.preparada = true;
+        const PreparacaoImportacao& p = r.preparacao;
+        if (pedido.registra && !p.repetidas.isEmpty() && !pedido.reimporta)
+            throw ErroReimportacao(TextoRecusaReimportacao(p.repetidas, p.areas, p.empresa, p.nomeEmpresa),
+                                   p.repetidas);
+    }
+    if (pedido.simulacao) {
+        // The destination is read once, into a copy that takes its place.
+        r.pastaSimulacao = std::make_shared<QTemporaryDir>(QDir::tempPath() + "/importador-simulacao-XXXXXX");
+        if (!r.pastaSimulacao->isValid())
+            throw Erro("Não foi possível criar a pasta temporária da simulação: " + r.pastaSimulacao->errorString());
+        r.arquivoSimulado = r.pastaSimulacao->filePath(QFileInfo(pedido.destino).fileName());
+        db::CopiaBancoAberto(dm.dbDestino, r.arquivoSimulado);
+        if (!dm.ConectaDestino(r.arquivoSimulado)) throw Erro(janela.erros.value(errosAntes));
+    } else if (pedido.copiaSeguranca) {
+        r.preparacao.copiaSeguranca = FazCopiaSeguranca(dm.dbDestino, instante);
+    }
+    if (r.preparada && pedido.aoPreparar) pedido.aoPreparar(r.preparacao);
+
     janela.excecoes.clear();
+    // The window may hold the rows of earlier runs: this run's come after.
+    const qsizetype resumoAntes = janela.resumo.size();
     int passo = 0;
     ExecutaImportacao(dm, [&](const QString& area) {
         const bool marcada = marcadas.isEmpty() || marcadas.contains(area);
@@ -108,6 +139,13 @@ void ImportaSemJanela(Tdm& dm, JanelaMemoria& janela, const PedidoImportacao& pe
         if (aoAnunciar) aoAnunciar(++passo, area, marcada);
         return marcada;
     });
+    r.concluida = true;
+    if (pedido.aoConcluir) pedido.aoConcluir();
+    if (r.preparada) {
+        const QList<VerificacaoArea> v =
+            ConcluiImportacao(dm, r.preparacao, janela.resumo.mid(resumoAntes), pedido.registra);
+        if (pedido.verifica) r.verificacao = v;
+    }
 }
 
 }  // namespace tarvo

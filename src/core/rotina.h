@@ -3,10 +3,15 @@
 // import that the command-line runner and the tests share with the wizard.
 #include "dados.h"
 #include "janela_memoria.h"
+#include "seguranca.h"
+#include "verificacao.h"
 
+#include <QDateTime>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <array>
 #include <functional>
+#include <memory>
 
 namespace tarvo {
 
@@ -46,6 +51,44 @@ struct PedidoImportacao {
     QString destino;             // the user's new database file
     QString senha;               // the user's password, when the user has one
     QStringList areas;           // exact area texts; all twenty when empty
+
+    // The safety net. With everything off the run is the plain one above.
+    // Counts the source before the run and verifies the run afterwards
+    // (ResultadoImportacao::verificacao).
+    bool verifica = false;
+    // Refuses, with ErroReimportacao, a run that repeats an earlier import
+    // of the same source, company and area, unless `reimporta`; records a
+    // run that reaches its end in the destination's table of imports.
+    bool registra = false;
+    bool reimporta = false;
+    // Copies the destination beside itself before the first write.
+    bool copiaSeguranca = false;
+    // Runs into a temporary copy of the destination, which is only read.
+    bool simulacao = false;
+    // When the run starts (the record, the copy's name); now when invalid.
+    QDateTime instante{};
+    // Told the source counts before the run starts (with verifica or registra).
+    std::function<void(const PreparacaoImportacao&)> aoPreparar{};
+    // Told when the last area has run, before the verification and the record.
+    std::function<void()> aoConcluir{};
+};
+
+// What the safety net of an unattended import leaves, filled as the run
+// goes, so that it tells what was done even when the run stopped on an error.
+struct ResultadoImportacao {
+    // With verifica or registra: what was known before the run; its
+    // copiaSeguranca names the copy taken (empty without one).
+    PreparacaoImportacao preparacao;
+    bool preparada = false;
+    // The dry run's temporary copy of the destination, removed with the
+    // last holder of `pastaSimulacao`; the data module's destination
+    // connection is left open on it.
+    QString arquivoSimulado;
+    std::shared_ptr<QTemporaryDir> pastaSimulacao;
+    // The run reached its end.
+    bool concluida = false;
+    // With verifica (and a run that reached its end): one entry per area.
+    QList<VerificacaoArea> verificacao;
 };
 
 // The unattended import: opens the source and chooses the company, opens
@@ -56,7 +99,13 @@ struct PedidoImportacao {
 // Throws Erro with a Portuguese message for a request that cannot run (the
 // "(#01)"/"(#02)" texts, an unknown company or area, a wrong password);
 // errors of the run itself propagate as they are.
+// The safety net of `pedido`, when asked for, runs after the password check
+// and before the first write: ErroReimportacao for a repeated import, then
+// the copy of the destination (or, for a dry run, the temporary copy that
+// the module is connected to instead). `resultado`, when given, receives
+// what the safety net did.
 void ImportaSemJanela(Tdm& dm, JanelaMemoria& janela, const PedidoImportacao& pedido,
-                      const std::function<void(int passo, const QString& area, bool marcada)>& aoAnunciar = {});
+                      const std::function<void(int passo, const QString& area, bool marcada)>& aoAnunciar = {},
+                      ResultadoImportacao* resultado = nullptr);
 
 }  // namespace tarvo
