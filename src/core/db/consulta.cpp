@@ -12,6 +12,16 @@ namespace tarvo::db {
 
 namespace {
 
+// Access holds the years 100 to 9999: days -657434 (0100-01-01) up to,
+// not including, 2958466 (10000-01-01).
+constexpr double kPrimeiroDiaAccess = -657434.0;
+constexpr double kDepoisDoUltimoDiaAccess = 2958466.0;
+
+bool anoDeAccess(const QDateTime& d) {
+    const int ano = d.toUTC().date().year();
+    return ano >= 100 && ano <= 9999;
+}
+
 QString nomeTipo(TipoCampo t) {
     switch (t) {
     case TipoCampo::Inteiro: return "inteiro";
@@ -111,8 +121,13 @@ QVariant leColuna(sqlite3_stmt* st, int col, TipoCampo tipo, bool natural) {
         if (classe == SQLITE_INTEGER || classe == SQLITE_FLOAT) return sqlite3_column_double(st, col) != 0;
         return texto();
     case TipoCampo::DataHora:
-        if (classe == SQLITE_INTEGER || classe == SQLITE_FLOAT)
-            return DiasParaDataHora(sqlite3_column_double(st, col));
+        if (classe == SQLITE_INTEGER || classe == SQLITE_FLOAT) {
+            const double dias = sqlite3_column_double(st, col);
+            // Outside the years Access can hold the number is kept as it is,
+            // for a write to refuse it by its value.
+            if (!std::isfinite(dias) || dias < kPrimeiroDiaAccess || dias >= kDepoisDoUltimoDiaAccess) return dias;
+            return DiasParaDataHora(dias);
+        }
         if (const auto d = TextoParaDataHora(texto())) return *d;
         return texto();
     case TipoCampo::Texto:
@@ -223,17 +238,17 @@ QVariant ConverteParaTipo(const QVariant& valor, TipoCampo tipo, const QString& 
     case TipoCampo::DataHora:
         if (valor.typeId() == QMetaType::QDateTime) {
             const QDateTime d = valor.toDateTime();
-            if (!d.isValid()) return recusa(comoTexto());
+            if (!d.isValid() || !anoDeAccess(d)) return recusa(d.isValid() ? DataHoraParaIso(d) : comoTexto());
             return d.toUTC();
         }
         if (ehNumero(valor)) {
             const double d = valor.toDouble();
             // Access dates run from year 100 to 9999.
-            if (!std::isfinite(d) || d < -657434.0 || d >= 2958466.0) return recusa(comoTexto());
+            if (!std::isfinite(d) || d < kPrimeiroDiaAccess || d >= kDepoisDoUltimoDiaAccess) return recusa(comoTexto());
             return DiasParaDataHora(d);
         }
         if (valor.typeId() == QMetaType::Bool) return recusa(comoTexto());
-        if (const auto d = TextoParaDataHora(comoTexto())) return *d;
+        if (const auto d = TextoParaDataHora(comoTexto()); d && anoDeAccess(*d)) return *d;
         return recusa(comoTexto());
     case TipoCampo::Texto:
     case TipoCampo::Memo:
