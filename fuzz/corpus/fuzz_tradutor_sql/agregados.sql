@@ -1,0 +1,1 @@
+select count(a), sum(a), max(b), min(c), avg(a) from t

@@ -1,0 +1,1 @@
+update t set b = b + 1, c = a / 0, d = -a * a where a <> 0 and b is not null

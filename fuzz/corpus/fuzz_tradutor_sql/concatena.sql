@@ -1,0 +1,1 @@
+select 'a' & 1 + 2, t & null, id + t from u order by t

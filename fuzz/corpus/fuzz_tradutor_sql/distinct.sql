@@ -1,0 +1,1 @@
+SELECT DISTINCT [código] AS x FROM t WHERE [código] = 'ç' ORDER BY [código];

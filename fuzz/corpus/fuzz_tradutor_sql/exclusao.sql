@@ -1,0 +1,1 @@
+delete * from t where iif(a > 0, true, false)

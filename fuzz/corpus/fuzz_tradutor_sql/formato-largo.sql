@@ -1,0 +1,1 @@
+select Format(a, "0000000000000000000000000"), Format(b, "0"), Format(c, "00"), a + a, -a from t

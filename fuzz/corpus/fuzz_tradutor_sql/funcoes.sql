@@ -1,0 +1,1 @@
+SELECT a + b, b & c, Format(c, "000"), Mid(b, 2, 1), Len(b), iif(a > 0, true, false) AS x FROM t WHERE NOT (a > 1 OR c IS NULL)

@@ -1,0 +1,1 @@
+insert into u (id, t) values (-1, "x""y")

@@ -1,0 +1,1 @@
+select * from t inner join u on t.id = u.id group by a

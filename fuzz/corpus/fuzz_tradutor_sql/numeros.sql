@@ -1,0 +1,1 @@
+select * from t where a = 1e999 or c < 1.5e-10 or a = 99999999999999999999

@@ -1,0 +1,1 @@
+select * from t where b = 'ABC' order by a desc, [código]
