@@ -534,7 +534,7 @@ def main():
     if resultados:
         arquivo_json = a.pasta / "resultados.json"
         with open(arquivo_json, "w", encoding="utf-8") as f:
-            json.dump({"date": datetime.datetime.now().isoformat(timespec="seconds"),
+            json.dump({"date": datetime.datetime.now().replace(microsecond=0).isoformat(),
                        "importador_cli": str(cli), "sqlite_version": sqlite3.sqlite_version,
                        "sizes": resultados, "growth": escala, "wizard": "not measured yet"},
                       f, ensure_ascii=False, indent=2)
