@@ -6,7 +6,8 @@ raiz="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 pacotes=(build-essential cmake pkg-config
          qt6-base-dev libsqlite3-dev mdbtools-dev mdbtools libglib2.0-dev
-         libgtest-dev googletest xvfb xauth python3)
+         libgtest-dev googletest xvfb xauth python3
+         clang libclang-rt-14-dev llvm)  # libFuzzer and llvm-symbolizer (scripts/fuzz.sh)
 
 faltam=()
 for p in "${pacotes[@]}"; do

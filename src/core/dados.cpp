@@ -285,6 +285,7 @@ void Tdm::SalvaRegistros(const QString& TabelaOrigem, const QString& TabelaDesti
                     } else {
                         destino.setValue(origem.asVariant());
                     }
+                    if (!origem.aviso().isEmpty()) RegistraExcecao("Mapeando Campos", origem.aviso());
                 } catch (const std::exception& e) {
                     RegistraExcecao("Mapeando Campos", mensagemDe(e));
                 }

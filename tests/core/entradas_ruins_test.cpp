@@ -161,24 +161,23 @@ TEST(BytesEstranhos, CaracteresDeControleENuloChegamByteAByte) {
               (QList<LinhaResumo>{{"Centros de Custos", "3", "3", "0"}, {"Tarefas", "1", "1", "0"}}));
 }
 
-TEST(BytesEstranhos, UtfInvalidoNaoSomeEmSilencio) {
-    GTEST_SKIP() << "BUG: leColuna (src/core/db/consulta.cpp) decodes source text with QString::fromUtf8, "
-                    "which turns every invalid byte into U+FFFD without a trace: 'A\\xE7\\xE3o' (\"Ação\" written "
-                    "in Windows-1252) arrives as \"A\\uFFFD\\uFFFDo\" and nothing is logged";
+// Text that is not UTF-8 comes from a Windows program writing
+// Windows-1252: read as such, the row is kept whole and the log names it.
+TEST(BytesEstranhos, UtfInvalidoLidoComoWindows1252ENaoSomeEmSilencio) {
     AmbienteImportacao a;
     a.origem("INSERT INTO centros_custos VALUES (1, 3, CAST(X'41E7E36F' AS TEXT)), (2, 3, CAST(X'41C328' AS TEXT)),"
-             "(3, 3, 'válido')");
+             "(3, 3, 'válido'), (4, 3, CAST(X'80819D' AS TEXT))");
     importa(a, {"Centros de Custos"});
-    // The row is kept, with the bytes that could not be read replaced...
+    // "Ação", "AÃ(", "válido", and the euro sign with the two bytes
+    // Windows-1252 leaves undefined kept as their own code points.
     EXPECT_EQ(a.linhasDestino("SELECT id, hex(descricao) FROM centros_custos ORDER BY id"),
-              "1|41EFBFBDEFBFBD6F\n2|41EFBFBD28\n3|76C3A16C69646F");
-    // ... and the log says so, once per value.
-    const QStringList b = blocos(a.janela);
-    ASSERT_EQ(b.size(), 2);
-    for (const QString& bloco : b)
-        EXPECT_TRUE(bloco.startsWith("Ação ..............: Mapeando Campos\r\nTabela de Origem ..: CENTROS_CUSTOS\r\n"))
-            << bloco.toStdString();
-    EXPECT_EQ(a.janela.resumo, (QList<LinhaResumo>{{"Centros de Custos", "3", "3", "0"}}));
+              "1|41C3A7C3A36F\n2|41C38328\n3|76C3A16C69646F\n4|E282ACC281C29D");
+    const QString inicio = "Ação ..............: Mapeando Campos\r\nTabela de Origem ..: CENTROS_CUSTOS\r\n"
+                           "Tabela de Destino .: CENTROS_CUSTOS\r\nExceção: \r\nO texto do campo 'descrição' não é "
+                           "UTF-8 válido e foi lido como Windows-1252: '";
+    EXPECT_EQ(blocos(a.janela), (QStringList{inicio + "Ação'.\r\n\r\n", inicio + "AÃ('.\r\n\r\n",
+                                             inicio + "€\u0081\u009D'.\r\n\r\n"}));
+    EXPECT_EQ(a.janela.resumo, (QList<LinhaResumo>{{"Centros de Custos", "4", "4", "0"}}));
 }
 
 // ------------------------------------------------------------------- dates

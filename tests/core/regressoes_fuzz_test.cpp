@@ -4,13 +4,18 @@
 // properties. Each input runs in a child process, so that a crash fails this
 // test naming the file instead of ending the whole suite; in the sanitizer
 // build the child also stops on any sanitizer report, leaks included.
+// An input made from a sample .mdb file is kept as its difference from the
+// sample (a ".remendo" file), since the samples stay out of the repository.
 #include "../../fuzz/exercicios.h"
 
 #include "apoio/pasta_temporaria.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+
+#include <vector>
 
 #include <cctype>
 #include <cerrno>
@@ -64,25 +69,67 @@ struct BugConhecido {
     const char* arquivo;
     const char* causa;
 };
-const BugConhecido kBugsConhecidos[] = {
-    {"fuzz_tradutor_sql", "achado-format-parenteses.sql",
-     "TraduzJetSql: Format( e 965 parênteses aninhados (achado do fuzz_tradutor_sql) estouram a pilha nos builds "
-     "com AddressSanitizer (Tradutor::primaria -> expressao -> ... -> multiplicativa, tradutor_sql.cpp:564)"},
-    {"fuzz_tradutor_sql", "parenteses-aninhados.sql",
-     "TraduzJetSql desce recursivamente sem limite de profundidade: 10000 parênteses aninhados estouram a pilha "
-     "(Tradutor::primaria -> expressao -> ou -> ... -> primaria, tradutor_sql.cpp) em vez de lançar ErroBanco"},
-    {"fuzz_tradutor_sql", "funcoes-aninhadas.sql",
-     "TraduzJetSql: 5000 Mid() aninhadas estouram a pilha pela mesma recursão sem limite (argumentos das funções)"},
-    {"fuzz_tradutor_sql", "negacoes-encadeadas.sql",
-     "TraduzJetSql: 25000 NOT seguidos estouram a pilha (Tradutor::negacao chama a si mesma sem limite)"},
-    {"fuzz_tradutor_sql", "sinais-encadeados.sql",
-     "TraduzJetSql: 60000 sinais de menos seguidos estouram a pilha (Tradutor::unaria chama a si mesma sem limite)"},
-};
+const std::vector<BugConhecido> kBugsConhecidos = {};
 
 const char* CausaConhecida(const char* alvo, const QString& arquivo) {
     for (const BugConhecido& b : kBugsConhecidos)
         if (qstrcmp(b.alvo, alvo) == 0 && arquivo == QLatin1String(b.arquivo)) return b.causa;
     return nullptr;
+}
+
+// The input a ".remendo" file describes: lines "amostra NAME" (a file of
+// the sample folder), "sha256 HEX" (that file's digest) and "OFFSET VALUE"
+// (hexadecimal: the byte at OFFSET becomes VALUE); "#" starts a comment.
+// Empty, with `ausente` set, when the sample folder is not there; a malformed
+// file or a different sample fails the test.
+QByteArray AplicaRemendo(const QString& caminho, bool& ausente) {
+    ausente = false;
+    QString amostra, sha256;
+    QList<QPair<qsizetype, char>> trocas;
+    const QStringList linhas = QString::fromUtf8(testes::LeArquivo(caminho)).split(QLatin1Char('\n'));
+    for (const QString& linha : linhas) {
+        const QStringList partes = linha.section(QLatin1Char('#'), 0, 0).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (partes.isEmpty()) continue;
+        bool ok1 = false, ok2 = false;
+        if (partes.size() == 2 && partes[0] == QLatin1String("amostra")) {
+            amostra = partes[1];
+        } else if (partes.size() == 2 && partes[0] == QLatin1String("sha256")) {
+            sha256 = partes[1];
+        } else if (partes.size() == 2) {
+            const qsizetype pos = partes[0].toLongLong(&ok1, 16);
+            const int valor = partes[1].toInt(&ok2, 16);
+            if (!ok1 || !ok2 || valor < 0 || valor > 255) {
+                ADD_FAILURE() << "linha inválida: " << linha.toStdString();
+                return {};
+            }
+            trocas.append({pos, char(valor)});
+        } else {
+            ADD_FAILURE() << "linha inválida: " << linha.toStdString();
+            return {};
+        }
+    }
+    if (amostra.isEmpty() || sha256.isEmpty() || trocas.isEmpty()) {
+        ADD_FAILURE() << "faltam a amostra, o sha256 ou as trocas";
+        return {};
+    }
+    const QString base = QStringLiteral(TARVO_AMOSTRAS_MDB "/") + amostra;
+    if (!QFileInfo::exists(QStringLiteral(TARVO_AMOSTRAS_MDB))) {
+        ausente = true;
+        return {};
+    }
+    QByteArray entrada = testes::LeArquivo(base);
+    if (QCryptographicHash::hash(entrada, QCryptographicHash::Sha256).toHex() != sha256.toLatin1()) {
+        ADD_FAILURE() << base.toStdString() << " não é a amostra de que a entrada foi feita";
+        return {};
+    }
+    for (const auto& [pos, valor] : trocas) {
+        if (pos >= entrada.size()) {
+            ADD_FAILURE() << "posição 0x" << std::hex << pos << " além do fim da amostra";
+            return {};
+        }
+        entrada[pos] = valor;
+    }
+    return entrada;
 }
 
 // Runs `f` in a child process whose standard error goes to `saidaErros`.
@@ -130,14 +177,22 @@ TEST_P(RegressoesFuzz, SementesEAchadosPassamSemFalhar) {
     testes::PastaTemporaria pasta;
     const QString temporario = pasta.arquivo(QStringLiteral("entrada"));
     const QString erros = pasta.arquivo(QStringLiteral("erros.txt"));
-    QStringList bugs;
+    QStringList bugs, semAmostra;
     int sementes = 0;
     for (const char* grupo : {"corpus", "regressoes"}) {
         const QDir dir(QStringLiteral(TARVO_PASTA_FONTES "/fuzz/%1/%2").arg(QLatin1String(grupo), QLatin1String(alvo.nome)));
         for (const QFileInfo& info : dir.entryInfoList(QDir::Files, QDir::Name)) {
             SCOPED_TRACE(info.filePath().toStdString());
             if (qstrcmp(grupo, "corpus") == 0) ++sementes;
-            const QByteArray entrada = testes::LeArquivo(info.filePath());
+            QByteArray entrada;
+            if (info.suffix() == QLatin1String("remendo")) {
+                bool ausente = false;
+                entrada = AplicaRemendo(info.filePath(), ausente);
+                if (ausente) semAmostra.append(info.fileName());
+                if (entrada.isEmpty()) continue;
+            } else {
+                entrada = testes::LeArquivo(info.filePath());
+            }
             const QString falha = ExecutaEmProcessoFilho([&] { alvo.exercicio(temporario, entrada); }, erros);
             if (falha.isEmpty()) continue;
             if (const char* causa = CausaConhecida(alvo.nome, info.fileName())) {
@@ -151,6 +206,9 @@ TEST_P(RegressoesFuzz, SementesEAchadosPassamSemFalhar) {
     }
     EXPECT_GT(sementes, 0) << "fuzz/corpus/" << alvo.nome << " não tem sementes";
     if (!bugs.isEmpty()) GTEST_SKIP() << "BUG: " << bugs.join(QStringLiteral("\nBUG: ")).toStdString();
+    if (!semAmostra.isEmpty())
+        GTEST_SKIP() << "sem a pasta de amostras " TARVO_AMOSTRAS_MDB ", não verificadas: "
+                     << semAmostra.join(QStringLiteral(", ")).toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Alvos, RegressoesFuzz, ::testing::ValuesIn(kAlvos),

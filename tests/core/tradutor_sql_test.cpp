@@ -320,6 +320,45 @@ TEST(TradutorSql, RecusaComMensagemQueNomeiaAConstrucao) {
     }
 }
 
+// Nesting is bounded: the filter itself is one level, so 199 nested levels
+// of any kind translate and one more is an error instead of a stack
+// overflow, whatever builds the nesting.
+TEST(TradutorSql, LimitaOAninhamento) {
+    struct Caso {
+        const char* nome;
+        const char* abre;   // repeated n times before "1"
+        const char* fecha;  // repeated n times after it
+    };
+    const Caso casos[] = {
+        {"parênteses", "(", ")"},
+        {"argumentos de função", "mid(", ",1)"},
+        {"not", "not ", ""},
+        {"sinais", "-", ""},
+        {"sinais de mais", "+", ""},
+    };
+    for (const Caso& c : casos) {
+        for (const int n : {199, 200, 20000}) {
+            SCOPED_TRACE(std::string(c.nome) + " x" + std::to_string(n));
+            QString jet = QStringLiteral("select * from fontes where ");
+            for (int i = 0; i < n; ++i) jet += QLatin1String(c.abre);
+            jet += QLatin1Char('1');
+            for (int i = 0; i < n; ++i) jet += QLatin1String(c.fecha);
+            if (n == 199) {
+                EXPECT_NO_THROW(TraduzJetSql(jet));
+                continue;
+            }
+            try {
+                TraduzJetSql(jet);
+                ADD_FAILURE() << "translated without error";
+            } catch (const ErroBanco& e) {
+                EXPECT_EQ(e.mensagem().toStdString(),
+                          "Comando SQL inválido: mais de 200 níveis aninhados de parênteses, funções ou operadores. "
+                          "Comando: " + jet.left(120).toStdString() + "...");
+            }
+        }
+    }
+}
+
 // jet_format, jet_mais, jet_concat and the JETNOCASE collation, called
 // directly; "tipo|valor" as SQLite gives them back.
 TEST(TradutorSql, FuncoesComASemanticaDoJet) {

@@ -819,13 +819,15 @@ void ArquivoJet::carregaTabela(const QString& tabela, sqlite3* destino) const {
             MdbColumn* col = Impl::coluna(t.get(), i);
             const Campo& c = campos[i];
             const int idx = int(i) + 1;
-            const unsigned char* p = mdb->pg_buf + c.inicio;
             int rc = SQLITE_OK;
             if (col->col_type == MDB_BOOL) {
+                // The value is the null-mask bit; the column's offset is not
+                // checked for Boolean columns and may point anywhere.
                 rc = sqlite3_bind_int(st, idx, c.nulo ? 0 : 1);
             } else if (c.nulo) {
                 rc = sqlite3_bind_null(st, idx);
             } else {
+                const unsigned char* p = mdb->pg_buf + c.inicio;
                 switch (col->col_type) {
                 case MDB_BYTE:
                 case MDB_INT:

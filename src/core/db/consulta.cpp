@@ -1,9 +1,11 @@
 #include "db/consulta.h"
 
+#include "criptografa.h"
 #include "erros.h"
 #include "funcoes.h"
 
 #include <QLocale>
+#include <QStringDecoder>
 #include <cmath>
 #include <limits>
 #include <sqlite3.h>
@@ -92,13 +94,25 @@ bool ehNumero(const QVariant& v) {
 
 bool ehInteiro(const QVariant& v) { return ehNumero(v) && v.typeId() != QMetaType::Double && v.typeId() != QMetaType::Float; }
 
-QVariant leColuna(sqlite3_stmt* st, int col, TipoCampo tipo, bool natural) {
+// The column's text. Bytes that are not UTF-8 (an old file filled by a
+// Windows program writes Windows-1252) are read as Windows-1252, so nothing
+// becomes a replacement character, and `aviso` says so for the log.
+QString leTexto(sqlite3_stmt* st, int col, QString& aviso) {
+    const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
+    const int tamanho = sqlite3_column_bytes(st, col);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString texto = utf8(QByteArrayView(bytes, tamanho));
+    if (!utf8.hasError()) return texto;
+    texto = Cp1252ParaUtf8(QByteArray(bytes, tamanho));
+    aviso = QString("O texto do campo '%1' não é UTF-8 válido e foi lido como Windows-1252: '%2'.")
+                .arg(QString::fromUtf8(sqlite3_column_name(st, col)), texto);
+    return texto;
+}
+
+QVariant leColuna(sqlite3_stmt* st, int col, TipoCampo tipo, bool natural, QString& aviso) {
     const int classe = sqlite3_column_type(st, col);
     if (classe == SQLITE_NULL) return Nulo();
-    auto texto = [&] {
-        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, col)),
-                                 sqlite3_column_bytes(st, col));
-    };
+    auto texto = [&] { return leTexto(st, col, aviso); };
     if (natural) {
         switch (classe) {
         case SQLITE_INTEGER: return QVariant::fromValue<qint64>(sqlite3_column_int64(st, col));
@@ -439,7 +453,11 @@ bool Consulta::passo() {
     const int rc = sqlite3_step(st);
     if (rc == SQLITE_ROW) {
         for (size_t i = 0; i < campos_.size(); ++i)
-            campos_[i]->carrega(leColuna(st, static_cast<int>(i) + primeiraColuna_, campos_[i]->tipo(), naturais_[i]));
+        {
+            QString aviso;
+            QVariant valor = leColuna(st, static_cast<int>(i) + primeiraColuna_, campos_[i]->tipo(), naturais_[i], aviso);
+            campos_[i]->carrega(std::move(valor), std::move(aviso));
+        }
         if (primeiraColuna_) rowid_ = sqlite3_column_int64(st, 0);
         ++posicao_;
         return true;

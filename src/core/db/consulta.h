@@ -45,10 +45,14 @@ public:
     void clear();  // null
 
     // --- for the dataset ---
-    void carrega(QVariant valor) {
+    void carrega(QVariant valor, QString aviso = {}) {
         valor_ = std::move(valor);
+        aviso_ = std::move(aviso);
         alterado_ = false;
     }
+    // What reading the current value had to repair (text that was not
+    // UTF-8), empty when it was read as stored.
+    const QString& aviso() const { return aviso_; }
     bool alterado() const { return alterado_; }
     void marcaGravado() { alterado_ = false; }
     const QVariant& bruto() const { return valor_; }
@@ -59,6 +63,7 @@ private:
     Consulta* dono_;
     InfoColuna info_;
     QVariant valor_;
+    QString aviso_;
     bool alterado_ = false;
 };
 

@@ -458,7 +458,32 @@ private:
 
     // ------------------------------------------------------- expressions
 
-    Expressao expressao() { return ou(); }
+    // Every nesting (parentheses, function arguments, NOT, signs) passes
+    // through here or through negacao/unaria, so one counter bounds the
+    // recursion: a hostile or damaged filter must end in an error, not in a
+    // stack overflow. Real filters nest a handful of levels.
+    static constexpr int kProfundidadeMaxima = 200;
+    class Nivel {
+    public:
+        Nivel(Tradutor& t) : t_(t) {
+            // The command is cut in the message: it may be megabytes long.
+            if (++t_.profundidade_ > kProfundidadeMaxima)
+                Invalido(t_.jet_.size() > 120 ? t_.jet_.left(120) + QStringLiteral("...") : t_.jet_,
+                         QStringLiteral("mais de %1 níveis aninhados de parênteses, funções ou operadores")
+                             .arg(kProfundidadeMaxima));
+        }
+        ~Nivel() { --t_.profundidade_; }
+        Nivel(const Nivel&) = delete;
+        Nivel& operator=(const Nivel&) = delete;
+
+    private:
+        Tradutor& t_;
+    };
+
+    Expressao expressao() {
+        const Nivel nivel(*this);
+        return ou();
+    }
 
     Expressao ou() {
         Expressao e = conjuncao();
@@ -482,6 +507,7 @@ private:
 
     Expressao negacao() {
         if (!ehPalavra("NOT")) return comparacao();
+        const Nivel nivel(*this);
         avanca();
         const Expressao e = negacao();
         return Expressao{QStringLiteral("NOT ") + Envolve(e, kNao), kNao};
@@ -584,11 +610,12 @@ private:
     }
 
     Expressao unaria() {
+        if (!ehSimbolo("+") && !ehSimbolo("-")) return primaria();
+        const Nivel nivel(*this);
         if (ehSimbolo("+")) {
             avanca();
             return unaria();
         }
-        if (!ehSimbolo("-")) return primaria();
         avanca();
         const Expressao e = unaria();
         // A nested minus goes in parentheses: "--" would start a comment.
@@ -711,6 +738,7 @@ private:
 
     QString jet_;
     QList<Token> tokens_;
+    int profundidade_ = 0;
     qsizetype pos_ = 0;
 };
 
