@@ -5,6 +5,7 @@
 #include "rtf.h"
 
 #include <QDir>
+#include <sqlite3.h>
 #include <limits>
 
 namespace tarvo {
@@ -71,10 +72,35 @@ Tdm::Tdm(Janela* janela) : janela_(janela) {
 }
 
 Tdm::~Tdm() {
-    consultasCodigo_.clear();
     quOrigem.close();
     quDestino.close();
     DataModuleDestroy();
+}
+
+// ------------------------------------------------------------ events
+
+namespace {
+
+// SQLite's machine steps between two calls: a few hundred microseconds.
+constexpr int kPassosEntreEventos = 20000;
+
+int DeixaEventosNoSql(void* dm) {
+    static_cast<Tdm*>(dm)->DeixaEventos();
+    return 0;  // go on
+}
+
+}  // namespace
+
+EventosDuranteSql::EventosDuranteSql(Tdm& dm)
+    : dm_(dm), origem_(dm.dbOrigem.handle()), destino_(dm.dbDestino.handle()) {
+    for (sqlite3* db : {origem_, destino_})
+        if (db) sqlite3_progress_handler(db, kPassosEntreEventos, DeixaEventosNoSql, &dm_);
+}
+
+EventosDuranteSql::~EventosDuranteSql() {
+    // A connection reopened meanwhile has another handle and no handler.
+    if (origem_ && dm_.dbOrigem.handle() == origem_) sqlite3_progress_handler(origem_, 0, nullptr, nullptr);
+    if (destino_ && dm_.dbDestino.handle() == destino_) sqlite3_progress_handler(destino_, 0, nullptr, nullptr);
 }
 
 // ------------------------------------------------------------ connections
@@ -95,7 +121,7 @@ bool Tdm::DataModuleCreate(const QString& pastaExecutavel) {
 
 bool Tdm::ConectaDestino(const QString& caminho) {
     quDestino.close();
-    consultasCodigo_.clear();
+    comandosCodigo_ = ComandosCodigo();
     dbDestino.close();
     dbDestino.setConnectionString(db::MontaConnectionString(caminho, SenhaBancoDados));
     try {
@@ -146,6 +172,7 @@ void Tdm::cbbAreaChange() {
 
 void Tdm::DataModuleDestroy() {
     if (dbUsuarios.connected()) dbUsuarios.close();
+    comandosCodigo_ = ComandosCodigo();
     if (dbDestino.connected()) dbDestino.close();
     if (dbOrigem.connected()) dbOrigem.close();
 }
@@ -169,28 +196,60 @@ void Tdm::quOrigemAfterScroll(Consulta&) {
 // --------------------------------------------------------------- counters
 
 qint64 Tdm::PegaCodigo(const QString& tabela) {
-    std::shared_ptr<db::Consulta>& q = consultasCodigo_[tabela];
-    if (!q) {
-        q = db::CriaQuery(dbDestino, QString());
-        q->setSql("select * from sys_codigos where area=1 and tabela=" + aspasJet(tabela));
+    // Called for every account and entry: two pooled statements instead of
+    // a dataset opened, edited and closed each time. Same effect: the first
+    // counter row of the table (name compared as Jet compares texts) gets
+    // the next code, or a row is added with 1.
+    // The statement the counter always was, named by failures.
+    const auto contexto = [&] { return "select * from sys_codigos where area=1 and tabela=" + aspasJet(tabela); };
+    ComandosCodigo& c = comandosCodigo_;
+    if (!c.le || c.geracao != dbDestino.geracao()) {
+        c = ComandosCodigo();
+        c.le = dbDestino.obtem(
+            "SELECT _rowid_, id FROM sys_codigos WHERE area = 1 AND tabela = ?1 COLLATE JETNOCASE LIMIT 1",
+            contexto());
+        c.altera = dbDestino.obtem("UPDATE sys_codigos SET id = ?2 WHERE _rowid_ = ?1", contexto());
+        c.inclui = dbDestino.obtem("INSERT INTO sys_codigos (id, tabela, area) VALUES (?2, ?1, 1)", contexto());
+        c.geracao = dbDestino.geracao();
     }
-    q->open();
-    bool ok = false;
-    qint64 codigo = q->eof() ? 0 : q->fieldByName("id").asString().toLongLong(&ok);
-    if (!ok) codigo = 0;
+    const QByteArray nome = tabela.toUtf8();
+    sqlite3_stmt* st = c.le.get();
+    sqlite3_bind_text(st, 1, nome.constData(), int(nome.size()), SQLITE_STATIC);
+    const int rc = sqlite3_step(st);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+        sqlite3_reset(st);
+        dbDestino.falha(rc, contexto(), "sys_codigos");
+    }
+    const bool existe = rc == SQLITE_ROW;
+    qint64 codigo = 0;
+    qint64 linha = 0;
+    if (existe) {
+        linha = sqlite3_column_int64(st, 0);
+        // The stored value read as text, as the counter always was: an
+        // integer as it is, anything that is no whole number counts as 0.
+        bool ok = false;
+        switch (sqlite3_column_type(st, 1)) {
+        case SQLITE_INTEGER: codigo = sqlite3_column_int64(st, 1); break;
+        case SQLITE_FLOAT: codigo = VarianteParaTexto(sqlite3_column_double(st, 1)).toLongLong(&ok); break;
+        case SQLITE_NULL: break;
+        default:
+            codigo = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)),
+                                       sqlite3_column_bytes(st, 1))
+                         .toLongLong(&ok);
+        }
+        if (sqlite3_column_type(st, 1) != SQLITE_INTEGER && !ok) codigo = 0;
+    }
+    sqlite3_reset(st);
     if (codigo == std::numeric_limits<qint64>::max())
         throw Erro(QString("O contador da tabela '%1' chegou ao maior código possível (%2).").arg(tabela).arg(codigo));
     ++codigo;
-    if (!q->eof()) {
-        q->edit();
-    } else {
-        q->append();
-        q->fieldByName("tabela").setAsString(tabela);
-        q->fieldByName("area").setAsInteger(1);
-    }
-    q->fieldByName("id").setAsInteger(codigo);
-    q->post();
-    q->close();
+    sqlite3_stmt* w = existe ? c.altera.get() : c.inclui.get();
+    if (existe) sqlite3_bind_int64(w, 1, linha);
+    else sqlite3_bind_text(w, 1, nome.constData(), int(nome.size()), SQLITE_STATIC);
+    sqlite3_bind_int64(w, 2, codigo);
+    const int rcEscrita = sqlite3_step(w);
+    sqlite3_reset(w);
+    if (rcEscrita != SQLITE_DONE) dbDestino.falha(rcEscrita, contexto(), "sys_codigos");
     return codigo;
 }
 
@@ -267,10 +326,12 @@ void Tdm::SalvaRegistros(const QString& TabelaOrigem, const QString& TabelaDesti
         for (qsizetype i = 0; i < CamposOrigem.size(); ++i)
             pares.push_back({quOrigem.findField(CamposOrigem.at(i)), quDestino.findField(CamposDestino.value(i))});
 
-        // 5. One destination record per source row.
+        // 5. One destination record per source row. Whether the record
+        // keeps the old code as its id depends on the table only.
+        const bool idDaTabela = IndiceNoArray(tabelasSemIdProprio(), TabelaDestino) == -1;
         while (origemAberta && !quOrigem.eof()) {
             quDestino.append();
-            idProprio = IndiceNoArray(tabelasSemIdProprio(), TabelaDestino) == -1;
+            idProprio = idDaTabela;
             if (idProprio) quDestino.fieldByName("id").setAsInteger(quOrigem.fieldByName("codigo").asInteger());
 
             for (qsizetype i = 0; i < CamposOrigem.size(); ++i) {

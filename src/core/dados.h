@@ -31,6 +31,12 @@ public:
     void setJanela(Janela* janela) { janela_ = janela; }
     Janela* janela() const { return janela_; }
 
+    // Lets the window handle its pending events during long work that is
+    // no row copy (a checksum, a copy, a long query). Nothing without one.
+    void DeixaEventos() {
+        if (janela_) janela_->processaEventos();
+    }
+
     db::Conexao dbOrigem;
     db::Conexao dbDestino;
     db::Conexao dbUsuarios;
@@ -130,10 +136,34 @@ private:
     // destination chart ids already looked up by description.
     std::optional<QHash<QString, QString>> contasOrigem_;
     QHash<QString, QString> planoPorDescricao_;
-    // The counter query of each table, kept to be reopened for every code.
-    QHash<QString, std::shared_ptr<db::Consulta>> consultasCodigo_;
+    // The counter statements of PegaCodigo, prepared once per opening of
+    // the destination (they run for every account and entry).
+    struct ComandosCodigo {
+        quint64 geracao = 0;
+        db::Comando le, altera, inclui;
+    };
+    ComandosCodigo comandosCodigo_;
     // Ids of the accounts saved by copies into fontes, in order.
     QList<qint64> contasCriadas_;
+};
+
+// While it lives, every SQL statement on the source and the destination
+// that `dm` has open lets the window handle its events every few thousand
+// steps of SQLite's machine, so that a count, a sort or a sum over a large
+// table does not freeze the window. For the span of a run only: nothing the
+// window does meanwhile may use these connections (its configuration page
+// is hidden then). The connections must stay open while it lives.
+class EventosDuranteSql {
+public:
+    explicit EventosDuranteSql(Tdm& dm);
+    ~EventosDuranteSql();
+    EventosDuranteSql(const EventosDuranteSql&) = delete;
+    EventosDuranteSql& operator=(const EventosDuranteSql&) = delete;
+
+private:
+    Tdm& dm_;
+    sqlite3* origem_;
+    sqlite3* destino_;
 };
 
 }  // namespace tarvo

@@ -7,7 +7,11 @@
 
 namespace tarvo {
 
-Variante Nulo() { return QVariant::fromValue(nullptr); }
+Variante Nulo() {
+    // Built once: every new record starts with all its fields null.
+    static const QVariant nulo = QVariant::fromValue(nullptr);
+    return nulo;
+}
 
 bool EhNulo(const Variante& v) {
     return !v.isValid() || v.typeId() == QMetaType::Nullptr;

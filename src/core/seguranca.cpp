@@ -60,13 +60,21 @@ QString NomeCopia(const QString& destino, const QDateTime& instante, int n) {
 
 }  // namespace
 
-QString SomaDoArquivo(const QString& caminho) {
+QString SomaDoArquivo(const QString& caminho, const std::function<void()>& aCadaBloco) {
     QFile f(caminho);
-    if (!f.open(QIODevice::ReadOnly))
+    auto falha = [&] {
         throw Erro(QString("Não foi possível ler o arquivo '%1': %2.").arg(caminho, f.errorString()));
-    QCryptographicHash soma(QCryptographicHash::Sha256);
-    if (!soma.addData(&f))
-        throw Erro(QString("Não foi possível ler o arquivo '%1': %2.").arg(caminho, f.errorString()));
+    };
+    if (!f.open(QIODevice::ReadOnly)) falha();
+    QCryptographicHash soma(QCryptographicHash::Blake2b_256);
+    QByteArray bloco(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const qint64 lidos = f.read(bloco.data(), bloco.size());
+        if (lidos < 0) falha();
+        if (lidos == 0) break;
+        soma.addData(QByteArrayView(bloco.constData(), lidos));
+        if (aCadaBloco) aCadaBloco();
+    }
     return QString::fromLatin1(soma.result().toHex());
 }
 
@@ -181,12 +189,13 @@ std::optional<QString> DestinoDaCopia(const QString& copia) {
     return QDir(info.path()).filePath(m.captured(1) + m.captured(2));
 }
 
-QString FazCopiaSeguranca(db::Conexao& destino, const QDateTime& instante) {
+QString FazCopiaSeguranca(db::Conexao& destino, const QDateTime& instante,
+                          const std::function<void()>& aCadaBloco) {
     const QString arquivo = QFileInfo(destino.arquivo()).absoluteFilePath();
     QString copia = NomeCopia(arquivo, instante, 1);
     for (int n = 2; QFileInfo::exists(copia); ++n) copia = NomeCopia(arquivo, instante, n);
     try {
-        db::CopiaBancoAberto(destino, copia);
+        db::CopiaBancoAberto(destino, copia, aCadaBloco);
     } catch (const ErroBanco& e) {
         throw ErroBanco("A cópia de segurança do destino não pôde ser feita, e nada foi importado. " + e.mensagem());
     }
@@ -212,7 +221,7 @@ PreparacaoImportacao PreparaImportacao(Tdm& dm, const QString& origem, qint64 em
     p.instante = p.instante.addMSecs(-p.instante.time().msec());
     p.previsao = PreveOrigem(dm.dbOrigem, empresa, areas);
     for (const PrevisaoArea& a : p.previsao) p.areas << a.area;
-    p.somaOrigem = SomaDoArquivo(origem);
+    p.somaOrigem = SomaDoArquivo(origem, [&dm] { dm.DeixaEventos(); });
     p.nomeEmpresa = db::PegaValor("select nome from empresa where codigo=" + QString::number(empresa), "nome",
                                   dm.dbOrigem);
     p.repetidas = ImportacoesRepetidas(ImportacoesRegistradas(dm.dbDestino), p.somaOrigem, p.origem, empresa, p.areas);

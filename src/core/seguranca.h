@@ -15,6 +15,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 namespace tarvo {
@@ -29,9 +30,12 @@ inline constexpr int SegundoBotaoPadrao = 0x100;
 // end. The new edition ignores it.
 inline constexpr char TabelaImportacoes[] = "importacoes_tarvo";
 
-// SHA-256 of the file's bytes, in lower-case hexadecimal. Throws Erro
-// naming the file when it cannot be read.
-QString SomaDoArquivo(const QString& caminho);
+// BLAKE2b-256 of the file's bytes, in lower-case hexadecimal (a source of
+// a gigabyte takes a fraction of a second, several times less than
+// SHA-256). `aCadaBloco`, when given, is called after every megabyte read,
+// so that a window can handle its events. Throws Erro naming the file when
+// it cannot be read.
+QString SomaDoArquivo(const QString& caminho, const std::function<void()>& aCadaBloco = {});
 
 // One import as the destination records it.
 struct RegistroImportacao {
@@ -101,7 +105,9 @@ std::optional<QString> DestinoDaCopia(const QString& copia);
 // open; must run before the first write of an import. Throws ErroBanco
 // ("A cópia de segurança do destino não pôde ser feita, e nada foi
 // importado. " and the cause); no partial copy remains.
-QString FazCopiaSeguranca(db::Conexao& destino, const QDateTime& instante);
+// `aCadaBloco` as in db::CopiaBancoAberto.
+QString FazCopiaSeguranca(db::Conexao& destino, const QDateTime& instante,
+                          const std::function<void()>& aCadaBloco = {});
 
 // Undoes an import: puts the copy `copia` back in place of `destino`, byte
 // for byte, refusing while another program uses `destino` (see

@@ -41,22 +41,28 @@ QStringList ArquivosDa(const PastaTemporaria& pasta) {
 
 // ---------------------------------------------------------------- checksum
 
-TEST(SomaDoArquivo, Sha256EmHexadecimal) {
+TEST(SomaDoArquivo, Blake2b256EmHexadecimal) {
     PastaTemporaria pasta;
     struct Caso {
         const char* nome;
         QByteArray conteudo;
         QString soma;
+        int blocos;  // calls of the callback: one per megabyte read
     } casos[] = {
-        {"vazio", "", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
-        {"abc", "abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {"vazio", "", "0e5751c026e543b2e8ab2eb06099daa1d1e5df47778f7787faab45cdf12fe3a8", 0},
+        {"abc", "abc", "bddd813c634239723171ef3fee98579b94964e3bb1cb3e427262c8c068d52319", 1},
         {"um mega de zeros", QByteArray(1 << 20, '\0'),
-         "30e14955ebf1352266dc2ff8067e68104607e750abb9d3b36582b8af909fcb58"},
+         "c74860dd7480e7f4b5ae705f9137e90a0aa0bc67d6e90cf8078dd6697dbdb6ad", 1},
+        {"um mega e um byte", QByteArray((1 << 20) + 1, 'x'),
+         "bd16f5ffd23a994f79b3cf5ff174b73be31e86a5e19450eeef0e365a2d24e9af", 2},
     };
     for (const auto& c : casos) {
         SCOPED_TRACE(c.nome);
         const QString arquivo = pasta.arquivo(c.nome);
         EscreveArquivo(arquivo, c.conteudo);
+        int blocos = 0;
+        EXPECT_EQ(SomaDoArquivo(arquivo, [&] { ++blocos; }), c.soma);
+        EXPECT_EQ(blocos, c.blocos);
         EXPECT_EQ(SomaDoArquivo(arquivo), c.soma);
     }
     const QString falta = pasta.arquivo("nao-existe.mdb");
@@ -180,6 +186,47 @@ TEST(CopiaSeguranca, DesfazerRecusadoSemMexerNoDestino) {
                       "O arquivo '" + texto + "' não é um banco de dados íntegro: não é um banco de dados SQLite.");
     EXPECT_ERRO_BANCO(DesfazImportacao(falta, destino), "Não foi possível encontrar o arquivo '" + falta + "'.");
     EXPECT_EQ(LeArquivo(destino), atual);
+}
+
+// A large destination is copied in blocks of 1024 pages with the caller's
+// callback between them, and the copy holds all of it.
+TEST(CopiaSeguranca, EmBlocosComOChamadorEntreEles) {
+    PastaTemporaria pasta;
+    const QString destino = pasta.arquivo("grande.tpv");
+    CriaBanco(destino,
+              "CREATE TABLE t (id INTEGER PRIMARY KEY, b BLOB);"
+              "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<3000) "
+              "INSERT INTO t SELECT i, zeroblob(3000) || randomblob(8) FROM n;");
+    auto con = AbreBanco(destino);
+    const qint64 paginas = ValorSqlite(*con, "PRAGMA page_count").toLongLong();
+    ASSERT_GT(paginas, 2048);
+    int blocos = 0;
+    const QString copia = FazCopiaSeguranca(*con, InstanteFixo(), [&] { ++blocos; });
+    EXPECT_EQ(blocos, (paginas - 1) / 1024);
+    const QString conteudo = "SELECT count(*), sum(length(b)), hex(max(b)) FROM t";
+    EXPECT_EQ(LinhasSqlite(*AbreBanco(copia), conteudo), LinhasSqlite(*con, conteudo));
+}
+
+// While the guard lives, a long statement on either connection lets the
+// window handle its events; before and after, it does not.
+TEST(EventosDuranteSql, ConsultaLongaDeixaAJanelaViva) {
+    AmbienteImportacao a;
+    const QString longa = "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<200000) "
+                          "SELECT count(*) FROM n";
+    EXPECT_EQ(ValorSqlite(a.dm.dbDestino, longa), "200000");
+    EXPECT_EQ(a.janela.eventos, 0);
+    {
+        EventosDuranteSql guarda(a.dm);
+        EXPECT_EQ(ValorSqlite(a.dm.dbDestino, longa), "200000");
+        const int noDestino = a.janela.eventos;
+        EXPECT_GT(noDestino, 10);
+        EXPECT_EQ(ValorSqlite(a.dm.dbOrigem, longa), "200000");
+        EXPECT_GT(a.janela.eventos, noDestino);
+    }
+    const int depois = a.janela.eventos;
+    EXPECT_EQ(ValorSqlite(a.dm.dbDestino, longa), "200000");
+    EXPECT_EQ(ValorSqlite(a.dm.dbOrigem, longa), "200000");
+    EXPECT_EQ(a.janela.eventos, depois);
 }
 
 TEST(CopiaSeguranca, SoDeBancoSqliteAbertoENuncaPorCima) {

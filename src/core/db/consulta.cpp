@@ -6,6 +6,7 @@
 
 #include <QLocale>
 #include <QStringDecoder>
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <sqlite3.h>
@@ -40,7 +41,36 @@ QString nomeTipo(TipoCampo t) {
 
 // Numbers as the user types them: "12.5" and "12,5" are the same; a text
 // with both separators uses the last one as the decimal point.
+// "-123.45" and the like, the form nearly every stored number has, read
+// without the locale machinery; nothing when the text has any other form.
+std::optional<double> numeroSimples(const QString& t) {
+    const qsizetype n = t.size();
+    if (n == 0 || n > 40) return std::nullopt;
+    char buf[48];
+    qsizetype i = 0;
+    if (t.at(0) == u'-') buf[i++] = '-';
+    const qsizetype inicioDigitos = i;
+    bool ponto = false, digitoDepoisDoPonto = false;
+    for (; i < n; ++i) {
+        const char16_t c = t.at(i).unicode();
+        if (c >= u'0' && c <= u'9') {
+            if (ponto) digitoDepoisDoPonto = true;
+        } else if (c == u'.' && !ponto && i > inicioDigitos) {
+            ponto = true;
+        } else {
+            return std::nullopt;
+        }
+        buf[i] = static_cast<char>(c);
+    }
+    if (i == inicioDigitos || (ponto && !digitoDepoisDoPonto)) return std::nullopt;
+    double d = 0;
+    const auto r = std::from_chars(buf, buf + n, d);
+    if (r.ec != std::errc() || r.ptr != buf + n || !std::isfinite(d)) return std::nullopt;
+    return d;
+}
+
 std::optional<double> textoParaNumero(const QString& texto) {
+    if (const auto d = numeroSimples(texto)) return d;
     QString t = texto.trimmed();
     if (t.isEmpty()) return std::nullopt;
     const qsizetype ponto = t.lastIndexOf('.'), virgula = t.lastIndexOf(',');
@@ -158,7 +188,9 @@ QVariant leColuna(sqlite3_stmt* st, int col, TipoCampo tipo, bool natural, QStri
     return texto();
 }
 
-int vincula(sqlite3_stmt* st, int i, const QVariant& v) {
+// Binds `v` to parameter `i`. Text and binary values are bound without a
+// copy: their bytes are kept in `guarda`, which must outlive the step.
+int vincula(sqlite3_stmt* st, int i, const QVariant& v, std::vector<QByteArray>& guarda) {
     if (EhNulo(v)) return sqlite3_bind_null(st, i);
     switch (v.typeId()) {
     case QMetaType::Bool: return sqlite3_bind_int(st, i, v.toBool() ? 1 : 0);
@@ -171,16 +203,16 @@ int vincula(sqlite3_stmt* st, int i, const QVariant& v) {
     case QMetaType::Float:
         return sqlite3_bind_double(st, i, v.toDouble());
     case QMetaType::QDateTime: {
-        const QByteArray t = DataHoraParaIso(v.toDateTime()).toUtf8();
-        return sqlite3_bind_text(st, i, t.constData(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
+        const QByteArray& t = guarda.emplace_back(DataHoraParaIso(v.toDateTime()).toUtf8());
+        return sqlite3_bind_text(st, i, t.constData(), static_cast<int>(t.size()), SQLITE_STATIC);
     }
     case QMetaType::QByteArray: {
-        const QByteArray b = v.toByteArray();
-        return sqlite3_bind_blob(st, i, b.constData(), static_cast<int>(b.size()), SQLITE_TRANSIENT);
+        const QByteArray& b = guarda.emplace_back(v.toByteArray());
+        return sqlite3_bind_blob(st, i, b.constData(), static_cast<int>(b.size()), SQLITE_STATIC);
     }
     default: {
-        const QByteArray t = v.toString().toUtf8();
-        return sqlite3_bind_text(st, i, t.constData(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
+        const QByteArray& t = guarda.emplace_back(v.toString().toUtf8());
+        return sqlite3_bind_text(st, i, t.constData(), static_cast<int>(t.size()), SQLITE_STATIC);
     }
     }
 }
@@ -276,7 +308,7 @@ QVariant ConverteParaTipo(const QVariant& valor, TipoCampo tipo, const QString& 
     return valor;
 }
 
-bool Campo::isNull() const { return EhNulo(valor_); }
+bool Campo::isNull() const { return EhNulo(valor()); }
 
 void Campo::recusa(const QString& valor, const QString& tipo) const {
     throw ErroBanco(QString("'%1' não é um valor %2 válido (campo '%3').").arg(valor, tipo, info_.nome));
@@ -284,16 +316,16 @@ void Campo::recusa(const QString& valor, const QString& tipo) const {
 
 qint64 Campo::asInteger() const {
     if (isNull()) return 0;
-    if (valor_.typeId() == QMetaType::Bool) return valor_.toBool() ? 1 : 0;
-    if (ehInteiro(valor_)) return valor_.toLongLong();
-    if (ehNumero(valor_)) {
-        const double d = valor_.toDouble();
+    if (valor().typeId() == QMetaType::Bool) return valor().toBool() ? 1 : 0;
+    if (ehInteiro(valor())) return valor().toLongLong();
+    if (ehNumero(valor())) {
+        const double d = valor().toDouble();
         if (std::fabs(d) >= 9.2e18) recusa(numeroParaTexto(d), "inteiro");
         return std::llround(d);
     }
-    if (valor_.typeId() == QMetaType::QDateTime)
-        return static_cast<qint64>(std::floor(DataHoraParaDias(valor_.toDateTime())));
-    const QString t = VarianteParaTexto(valor_);
+    if (valor().typeId() == QMetaType::QDateTime)
+        return static_cast<qint64>(std::floor(DataHoraParaDias(valor().toDateTime())));
+    const QString t = VarianteParaTexto(valor());
     if (t.trimmed().isEmpty()) return 0;
     if (const auto v = textoParaInteiro(t)) return *v;
     recusa(t, "inteiro");
@@ -301,16 +333,16 @@ qint64 Campo::asInteger() const {
 
 QString Campo::asString() const {
     if (isNull()) return {};
-    if (valor_.typeId() == QMetaType::QDateTime) return DataHoraParaTexto(valor_.toDateTime());
-    return VarianteParaTexto(valor_);
+    if (valor().typeId() == QMetaType::QDateTime) return DataHoraParaTexto(valor().toDateTime());
+    return VarianteParaTexto(valor());
 }
 
 double Campo::asFloat() const {
     if (isNull()) return 0;
-    if (valor_.typeId() == QMetaType::Bool) return valor_.toBool() ? 1 : 0;
-    if (ehNumero(valor_)) return valor_.toDouble();
-    if (valor_.typeId() == QMetaType::QDateTime) return DataHoraParaDias(valor_.toDateTime());
-    const QString t = VarianteParaTexto(valor_);
+    if (valor().typeId() == QMetaType::Bool) return valor().toBool() ? 1 : 0;
+    if (ehNumero(valor())) return valor().toDouble();
+    if (valor().typeId() == QMetaType::QDateTime) return DataHoraParaDias(valor().toDateTime());
+    const QString t = VarianteParaTexto(valor());
     if (t.trimmed().isEmpty()) return 0;
     if (const auto v = textoParaNumero(t)) return *v;
     recusa(t, "numérico");
@@ -318,9 +350,9 @@ double Campo::asFloat() const {
 
 bool Campo::asBoolean() const {
     if (isNull()) return false;
-    if (valor_.typeId() == QMetaType::Bool) return valor_.toBool();
-    if (ehNumero(valor_)) return valor_.toDouble() != 0;
-    const QString t = VarianteParaTexto(valor_);
+    if (valor().typeId() == QMetaType::Bool) return valor().toBool();
+    if (ehNumero(valor())) return valor().toDouble() != 0;
+    const QString t = VarianteParaTexto(valor());
     if (t.trimmed().isEmpty()) return false;
     if (const auto v = textoParaBooleano(t)) return *v;
     recusa(t, "sim/não");
@@ -328,20 +360,29 @@ bool Campo::asBoolean() const {
 
 QDateTime Campo::asDateTime() const {
     if (isNull()) return DataHoraZero();
-    if (valor_.typeId() == QMetaType::QDateTime) return valor_.toDateTime();
-    if (ehNumero(valor_)) return DiasParaDataHora(valor_.toDouble());
-    const QString t = VarianteParaTexto(valor_);
+    if (valor().typeId() == QMetaType::QDateTime) return valor().toDateTime();
+    if (ehNumero(valor())) return DiasParaDataHora(valor().toDouble());
+    const QString t = VarianteParaTexto(valor());
     if (t.trimmed().isEmpty()) return DataHoraZero();
     if (const auto d = TextoParaDataHora(t)) return *d;
     recusa(t, "de data/hora");
 }
 
-QVariant Campo::asVariant() const { return isNull() ? Nulo() : valor_; }
+QVariant Campo::asVariant() const { return isNull() ? Nulo() : valor(); }
 
 void Campo::setValue(const QVariant& valor) {
     if (dono_) dono_->exigeNavegando(nullptr);
     valor_ = ConverteParaTipo(valor, info_.tipo, info_.nome);
+    aviso_.clear();
+    pendente_ = nullptr;
     alterado_ = true;
+}
+
+void Campo::materializa() const {
+    sqlite3_stmt* st = pendente_;
+    pendente_ = nullptr;
+    aviso_.clear();
+    valor_ = leColuna(st, coluna_, info_.tipo, natural_, aviso_);
 }
 
 void Campo::clear() { setValue(Nulo()); }
@@ -436,9 +477,16 @@ void Consulta::open() {
     if (afterOpen) afterOpen(*this);
 }
 
+void Consulta::materializaPendentes() {
+    for (auto& c : campos_)
+        if (c->pendente()) c->materializa();
+}
+
 void Consulta::close() {
     // The statement stays with the dataset, reset, for a reopening of the
-    // same statement; any other opening returns it to the pool.
+    // same statement; any other opening returns it to the pool. The fields
+    // keep the row they stood on.
+    materializaPendentes();
     if (comando_) sqlite3_reset(comando_.get());
     salvos_.clear();
     estado_ = Estado::Fechada;
@@ -453,15 +501,15 @@ bool Consulta::passo() {
     const int rc = sqlite3_step(st);
     if (rc == SQLITE_ROW) {
         for (size_t i = 0; i < campos_.size(); ++i)
-        {
-            QString aviso;
-            QVariant valor = leColuna(st, static_cast<int>(i) + primeiraColuna_, campos_[i]->tipo(), naturais_[i], aviso);
-            campos_[i]->carrega(std::move(valor), std::move(aviso));
-        }
+            campos_[i]->adia(st, static_cast<int>(i) + primeiraColuna_, naturais_[i]);
         if (primeiraColuna_) rowid_ = sqlite3_column_int64(st, 0);
         ++posicao_;
         return true;
     }
+    // Past the last row there is no current record: what was not read of
+    // the last one is gone with it.
+    for (auto& c : campos_)
+        if (c->pendente()) c->carrega(Nulo());
     if (rc == SQLITE_DONE) {
         fim_ = true;
         return false;
@@ -470,6 +518,7 @@ bool Consulta::passo() {
 }
 
 void Consulta::reinicia() {
+    materializaPendentes();
     sqlite3_reset(comando_.get());
     buscou_ = true;
     fim_ = false;
@@ -597,7 +646,9 @@ void Consulta::post() {
     }
     sqlite3_stmt* st = gravacao_.get();
     int i = 1;
-    for (Campo* c : alterados) vincula(st, i++, c->bruto());
+    std::vector<QByteArray> guarda;
+    guarda.reserve(alterados.size());
+    for (Campo* c : alterados) vincula(st, i++, c->bruto(), guarda);
     if (estado_ == Estado::Editando) sqlite3_bind_int64(st, i, rowid_);
     const int rc = sqlite3_step(st);
     if (rc != SQLITE_DONE) {
@@ -605,10 +656,13 @@ void Consulta::post() {
             conexao_->falha(rc, gravacao_.sql(), tabelaBase_);
         } catch (...) {
             sqlite3_reset(st);
+            sqlite3_clear_bindings(st);
             throw;
         }
     }
+    // The bound bytes die with `guarda`.
     sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
     for (Campo* c : alterados) c->marcaGravado();
     salvos_.clear();
     estado_ = Estado::Navegando;

@@ -48,22 +48,45 @@ public:
     void carrega(QVariant valor, QString aviso = {}) {
         valor_ = std::move(valor);
         aviso_ = std::move(aviso);
+        pendente_ = nullptr;
         alterado_ = false;
     }
+    // The value is column `coluna` of the row `comando` stands on; it is
+    // read from there when first asked for, so columns nobody reads cost
+    // nothing. The statement must stay on that row until then (the dataset
+    // reads every pending field before it moves or resets it).
+    void adia(sqlite3_stmt* comando, int coluna, bool natural) {
+        pendente_ = comando;
+        coluna_ = coluna;
+        natural_ = natural;
+        alterado_ = false;
+    }
+    bool pendente() const { return pendente_ != nullptr; }
+    void materializa() const;
     // What reading the current value had to repair (text that was not
     // UTF-8), empty when it was read as stored.
-    const QString& aviso() const { return aviso_; }
+    const QString& aviso() const {
+        if (pendente_) materializa();
+        return aviso_;
+    }
     bool alterado() const { return alterado_; }
     void marcaGravado() { alterado_ = false; }
-    const QVariant& bruto() const { return valor_; }
+    const QVariant& bruto() const { return valor(); }
     const InfoColuna& info() const { return info_; }
 
 private:
     [[noreturn]] void recusa(const QString& valor, const QString& tipo) const;
     Consulta* dono_;
     InfoColuna info_;
-    QVariant valor_;
-    QString aviso_;
+    const QVariant& valor() const {
+        if (pendente_) materializa();
+        return valor_;
+    }
+    mutable QVariant valor_;
+    mutable QString aviso_;
+    mutable sqlite3_stmt* pendente_ = nullptr;
+    int coluna_ = 0;
+    bool natural_ = false;
     bool alterado_ = false;
 };
 
@@ -148,6 +171,7 @@ private:
     void buscaPrimeira();
     bool passo();            // next row into the fields; false at the end
     void reinicia();         // statement back to the start, no row read
+    void materializaPendentes();
     void montaCampos(const QList<InfoColuna>& cols);
     void exigeNavegando(const char* operacao) const;
     QString nomeConsulta() const;

@@ -42,7 +42,7 @@ QString CausaDe(sqlite3* db, int rc) {
 
 }  // namespace
 
-void CopiaBancoAberto(Conexao& conexao, const QString& arquivo) {
+void CopiaBancoAberto(Conexao& conexao, const QString& arquivo, const std::function<void()>& aCadaBloco) {
     if (!conexao.connected() || conexao.backend() != Backend::SQLite)
         throw ErroBanco("Só é possível copiar um banco de dados SQLite aberto.");
     if (QFileInfo::exists(arquivo))
@@ -55,9 +55,14 @@ void CopiaBancoAberto(Conexao& conexao, const QString& arquivo) {
         BancoProprio alvo = AbreArquivo(arquivo, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
         sqlite3_backup* copia = sqlite3_backup_init(alvo.get(), "main", conexao.handle(), "main");
         if (!copia) falha(CausaDe(alvo.get(), SQLITE_ERROR));
-        // The whole database in one step: the source is read under one read
-        // lock, so no commit of another connection can fall in between.
-        const int passo = sqlite3_backup_step(copia, -1);
+        // In blocks of pages, with the callback between them. A commit of
+        // another connection in between makes SQLite start the copy over,
+        // so the copy is still of one moment.
+        // A busy or locked source fails the copy, as a single step would.
+        constexpr int kPaginasPorBloco = 1024;  // 4 MB with SQLite's default pages
+        int passo = SQLITE_OK;
+        while ((passo = sqlite3_backup_step(copia, kPaginasPorBloco)) == SQLITE_OK)
+            if (aCadaBloco) aCadaBloco();
         const int fim = sqlite3_backup_finish(copia);
         if (passo != SQLITE_DONE) falha(QString::fromUtf8(sqlite3_errstr(passo)));
         if (fim != SQLITE_OK) falha(CausaDe(alvo.get(), fim));

@@ -4,6 +4,7 @@
 #include "db/conexao.h"
 
 #include <QString>
+#include <functional>
 
 namespace tarvo::db {
 
@@ -13,7 +14,9 @@ namespace tarvo::db {
 // connection has not committed is not part of it. `arquivo` must not exist.
 // Throws ErroBanco naming both files and the cause; a failure removes what
 // was written of `arquivo` and leaves the open database untouched.
-void CopiaBancoAberto(Conexao& conexao, const QString& arquivo);
+// `aCadaBloco`, when given, is called after every 4 MB copied (so that a
+// window can handle its events).
+void CopiaBancoAberto(Conexao& conexao, const QString& arquivo, const std::function<void()>& aCadaBloco = {});
 
 // Checks that `arquivo` is an intact SQLite database (SQLite's quick check),
 // opening it read-only. Throws ErroBanco naming the file and the cause.

@@ -919,6 +919,22 @@ void JetFormat(sqlite3_context* ctx, int, sqlite3_value** argv) {
 // JETNOCASE: Jet's text comparison, ignoring case with Unicode case folding
 // (Ç equals ç).
 int ComparaSemCaixa(void*, int na, const void* a, int nb, const void* b) {
+    // Plain ASCII on both sides (table names, codes, most descriptions)
+    // folds byte by byte, in the same order as the Unicode comparison.
+    const auto* pa = static_cast<const unsigned char*>(a);
+    const auto* pb = static_cast<const unsigned char*>(b);
+    bool ascii = true;
+    for (int i = 0; i < na && ascii; ++i) ascii = pa[i] < 0x80;
+    for (int i = 0; i < nb && ascii; ++i) ascii = pb[i] < 0x80;
+    if (ascii) {
+        const int n = std::min(na, nb);
+        for (int i = 0; i < n; ++i) {
+            const int x = pa[i] >= 'A' && pa[i] <= 'Z' ? pa[i] + 32 : pa[i];
+            const int y = pb[i] >= 'A' && pb[i] <= 'Z' ? pb[i] + 32 : pb[i];
+            if (x != y) return x < y ? -1 : 1;
+        }
+        return na == nb ? 0 : (na < nb ? -1 : 1);
+    }
     const QString x = QString::fromUtf8(static_cast<const char*>(a), na);
     const QString y = QString::fromUtf8(static_cast<const char*>(b), nb);
     const int c = x.compare(y, Qt::CaseInsensitive);
