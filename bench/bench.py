@@ -349,6 +349,55 @@ def mede_importacao(cli, antiga, destino, empresa, pasta, linhas):
     return medidas, rc, segundos, pico_kib, [arquivo_medidas, arquivo_saida]
 
 
+def mede_janela(medidor, amostra, antiga, modelo, pasta, linhas):
+    """Runs the whole import through the wizard on the offscreen platform.
+
+    The folder is laid out as `importador-amostra demo` makes it, with the
+    benchmark's old database in place of the demo's and a fresh destination
+    as the user ana. Returns the measurer's JSON and the files to remove."""
+    demo = pasta / f"janela-{linhas}"
+    shutil.rmtree(demo, ignore_errors=True)
+    rc, _, _, erros = executa([str(amostra), "demo", str(demo)])
+    if rc != 0:
+        raise ErroBench(f"importador-amostra demo failed (status {rc}):\n{erros}")
+    (demo / "TarvoPessoal.mdb").unlink()
+    (demo / "TarvoPessoal.mdb").symlink_to(antiga)
+    shutil.copyfile(modelo, demo / "usuarios" / "ana.tpv")
+    saida = pasta / f"janela-{linhas}.json"
+    ambiente = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+    inicio = time.perf_counter()
+    with subprocess.Popen([str(medidor), str(demo), str(saida)], stdout=subprocess.DEVNULL,
+                          stderr=subprocess.PIPE, env=ambiente) as p:
+        texto_erros = p.stderr.read().decode("utf-8", "replace")
+        _, estado, _ = os.wait4(p.pid, 0)
+        p.returncode = os.waitstatus_to_exitcode(estado)
+    wall = time.perf_counter() - inicio
+    if not saida.exists():
+        raise ErroBench(f"medidor-janela failed (status {p.returncode}):\n{texto_erros}")
+    with open(saida, encoding="utf-8") as f:
+        medidas = json.load(f)
+    medidas["exit"] = p.returncode
+    medidas["wall_s"] = wall
+    return medidas, [saida, demo]
+
+
+def imprime_janela(janela, medidas_base, commit):
+    medidas = {a["area"]: (int(a["linhas"]), float(a["segundos"])) for a in janela["areas"]}
+    r = resume(janela["rows"], 1, medidas, medidas_base, commit, janela["exit"], janela["wall_s"],
+               janela["pico_rss_kib"])
+    print("Wizard (offscreen platform), the same import from the window:")
+    imprime_tabela(r)
+    print(f"  wizard: the click took {janela['segundos']:.2f} s (checksum, backup copy, run, verification); "
+          f"final page {janela['pagina_final']}; {int(janela['voltas_do_laco']):,} turns of the event loop")
+    print(f"  worst freeze (longest time between two turns of the event loop): "
+          f"{janela['maior_congelamento_ms']:.1f} ms; the five longest:")
+    for c in janela["maiores_congelamentos"]:
+        print(f"    {c['ms']:8.1f} ms  {c['onde']}")
+    for erro in janela["erros"]:
+        print(f"  WARNING: the wizard reported an error: {erro}")
+    return r
+
+
 # ------------------------------------------------------------------- output
 
 def n(valor):
@@ -460,6 +509,9 @@ def analisa_argumentos():
     p.add_argument("--build", type=Path, default=None,
                    help="build folder holding src/cli/importador-cli and src/amostra/importador-amostra "
                         "(default: build)")
+    p.add_argument("--janela", type=int, default=100000,
+                   help="size at which the import is also run through the wizard, offscreen (default: 100000; "
+                        "only when it is one of --tamanhos; 0: never)")
     p.add_argument("--manter", action="store_true",
                    help="keep the destination databases and the import's output files")
     a = p.parse_args()
@@ -485,13 +537,14 @@ def main():
             print(f"bench: {programa} not found; build first (bash scripts/prepara.sh, or --build FOLDER)",
                   file=sys.stderr)
             return 2
+    medidor = a.build / "bench" / "janela" / "medidor-janela"
     a.pasta.mkdir(parents=True, exist_ok=True)
 
     print(f"Import benchmark: {cli}")
     print(f"  sizes {', '.join(n(t) for t in a.tamanhos)} rows per entry table; {a.empresas} "
           f"compan{'y' if a.empresas == 1 else 'ies'}, company 1 imported; SQLite {sqlite3.sqlite_version}; "
           f"folder {a.pasta}")
-    resultados, status = [], 0
+    resultados, status, janela = [], 0, None
     try:
         modelo = a.pasta / "nova-modelo.tpv"
         rc, _, _, erros = executa([str(amostra), "nova", str(modelo), "--sobrescrever"])
@@ -516,9 +569,34 @@ def main():
                 print(aviso)
                 status = max(status, 1)
             resultados.append(r)
+            if linhas == a.janela:
+                print()
+                if not os.access(medidor, os.X_OK):
+                    print(f"Wizard not measured: {medidor} not found (built only with the wizard).")
+                else:
+                    print("  wizard ...", end="", flush=True)
+                    medidas_janela, extras_janela = mede_janela(medidor, amostra, antiga, modelo, a.pasta, linhas)
+                    print(f" {medidas_janela['wall_s']:.1f} s\n", flush=True)
+                    medidas_janela["rows"] = linhas
+                    rj = imprime_janela(medidas_janela, medidas_base, commit)
+                    janela = {"rows_per_entry_table": linhas, "summary": rj,
+                              "click_s": medidas_janela["segundos"],
+                              "worst_freeze_ms": medidas_janela["maior_congelamento_ms"],
+                              "longest_freezes": medidas_janela["maiores_congelamentos"],
+                              "event_loop_turns": medidas_janela["voltas_do_laco"],
+                              "peak_rss_mb": medidas_janela["pico_rss_kib"] / 1024.0,
+                              "errors": medidas_janela["erros"]}
+                    if medidas_janela["exit"] != 0:
+                        status = max(status, 1)
+                    extras += extras_janela
             if not a.manter:
-                for arquivo in [destino_imp, destino_base] + extras:
-                    arquivo.unlink(missing_ok=True)
+                # The command-line runner leaves its backup copy beside the destination.
+                copias = list(a.pasta.glob(f"destino-importacao-{linhas}.antes-da-importacao-*"))
+                for arquivo in [destino_imp, destino_base] + extras + copias:
+                    if arquivo.is_dir() and not arquivo.is_symlink():
+                        shutil.rmtree(arquivo, ignore_errors=True)
+                    else:
+                        arquivo.unlink(missing_ok=True)
     except (ErroBench, OSError, sqlite3.Error) as e:
         print(f"\nbench: {e}", file=sys.stderr)
         status = 2
@@ -529,14 +607,16 @@ def main():
         for c in escala:
             f = {k: "-" if c[k] is None else f"{c[k]:.2f}" for k in ("import", "baseline", "rows_factor")}
             print(f"  {c['label']} = {f['import']}   (baseline {f['baseline']}; rows x{f['rows_factor']})")
-    print("\nWizard figures (the import run from the window): not measured yet.")
+    if janela is None:
+        print(f"\nWizard figures: not measured (the wizard runs at --janela {a.janela}, which is not one of "
+              f"the sizes)." if a.janela else "\nWizard figures: not measured (--janela 0).")
 
     if resultados:
         arquivo_json = a.pasta / "resultados.json"
         with open(arquivo_json, "w", encoding="utf-8") as f:
             json.dump({"date": datetime.datetime.now().replace(microsecond=0).isoformat(),
                        "importador_cli": str(cli), "sqlite_version": sqlite3.sqlite_version,
-                       "sizes": resultados, "growth": escala, "wizard": "not measured yet"},
+                       "sizes": resultados, "growth": escala, "wizard": janela},
                       f, ensure_ascii=False, indent=2)
         print(f"Results written to {arquivo_json}")
     return status

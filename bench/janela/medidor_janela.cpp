@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
     // and the five longest with what the window said when each began.
     QElapsedTimer relogioLaco;
     qint64 ultimo = -1, maiorIntervalo = 0, voltas = 0;
-    QString ondeNoUltimo;
+    QString ondeNoUltimo = "início do clique";
     QList<QPair<qint64, QString>> maiores;
     auto anotaIntervalo = [&](qint64 intervalo, qint64 desde) {
         maiores.append({intervalo, QString("%1 (a %2 s do início)")

@@ -121,6 +121,8 @@ bool Tdm::DataModuleCreate(const QString& pastaExecutavel) {
 
 bool Tdm::ConectaDestino(const QString& caminho) {
     quDestino.close();
+    adiaContadores_ = false;
+    contadorAdiado_.reset();
     comandosCodigo_ = ComandosCodigo();
     dbDestino.close();
     dbDestino.setConnectionString(db::MontaConnectionString(caminho, SenhaBancoDados));
@@ -196,11 +198,19 @@ void Tdm::quOrigemAfterScroll(Consulta&) {
 // --------------------------------------------------------------- counters
 
 qint64 Tdm::PegaCodigo(const QString& tabela) {
-    // Called for every account and entry: two pooled statements instead of
-    // a dataset opened, edited and closed each time. Same effect: the first
-    // counter row of the table (name compared as Jet compares texts) gets
-    // the next code, or a row is added with 1.
-    // The statement the counter always was, named by failures.
+    if (adiaContadores_) {
+        if (contadorAdiado_ && contadorAdiado_->tabela == tabela) {
+            if (contadorAdiado_->valor == std::numeric_limits<qint64>::max())
+                throw Erro(QString("O contador da tabela '%1' chegou ao maior código possível (%2).")
+                               .arg(tabela)
+                               .arg(contadorAdiado_->valor));
+            return ++contadorAdiado_->valor;
+        }
+        GravaContadorAdiado();
+    }
+    // The first counter row of the table (name compared as Jet compares
+    // texts) gets the next code, or a row is added with 1. Failures name
+    // the statement the counter always was.
     const auto contexto = [&] { return "select * from sys_codigos where area=1 and tabela=" + aspasJet(tabela); };
     ComandosCodigo& c = comandosCodigo_;
     if (!c.le || c.geracao != dbDestino.geracao()) {
@@ -243,6 +253,10 @@ qint64 Tdm::PegaCodigo(const QString& tabela) {
     if (codigo == std::numeric_limits<qint64>::max())
         throw Erro(QString("O contador da tabela '%1' chegou ao maior código possível (%2).").arg(tabela).arg(codigo));
     ++codigo;
+    if (adiaContadores_) {
+        contadorAdiado_ = ContadorAdiado{tabela, existe ? linha : 0, codigo};
+        return codigo;
+    }
     sqlite3_stmt* w = existe ? c.altera.get() : c.inclui.get();
     if (existe) sqlite3_bind_int64(w, 1, linha);
     else sqlite3_bind_text(w, 1, nome.constData(), int(nome.size()), SQLITE_STATIC);
@@ -251,6 +265,23 @@ qint64 Tdm::PegaCodigo(const QString& tabela) {
     sqlite3_reset(w);
     if (rcEscrita != SQLITE_DONE) dbDestino.falha(rcEscrita, contexto(), "sys_codigos");
     return codigo;
+}
+
+void Tdm::GravaContadorAdiado() {
+    if (!contadorAdiado_) return;
+    const ContadorAdiado contador = *contadorAdiado_;
+    contadorAdiado_.reset();
+    ComandosCodigo& c = comandosCodigo_;
+    sqlite3_stmt* w = contador.linha ? c.altera.get() : c.inclui.get();
+    const QByteArray nome = contador.tabela.toUtf8();
+    if (contador.linha) sqlite3_bind_int64(w, 1, contador.linha);
+    else sqlite3_bind_text(w, 1, nome.constData(), int(nome.size()), SQLITE_STATIC);
+    sqlite3_bind_int64(w, 2, contador.valor);
+    const int rc = sqlite3_step(w);
+    sqlite3_reset(w);
+    if (rc != SQLITE_DONE)
+        dbDestino.falha(rc, "select * from sys_codigos where area=1 and tabela=" + aspasJet(contador.tabela),
+                        "sys_codigos");
 }
 
 void Tdm::SincronizaCodigo(const QString& tabela) {
@@ -314,6 +345,7 @@ void Tdm::SalvaRegistros(const QString& TabelaOrigem, const QString& TabelaDesti
         quDestino.setSql("select * from " + TabelaDestino);
         quDestino.open();
         dbDestino.beginTrans();
+        adiaContadores_ = true;
 
         // The fields of each pair, looked up once: the datasets keep their
         // fields for the whole copy. A pair with a missing field is looked up
@@ -386,6 +418,9 @@ void Tdm::SalvaRegistros(const QString& TabelaOrigem, const QString& TabelaDesti
             quOrigem.next();
         }
 
+        GravaContadorAdiado();
+        adiaContadores_ = false;
+
         // 6. The counter follows the ids kept from the old codes.
         if (idProprio) SincronizaCodigo(TabelaDestino);
 
@@ -395,6 +430,8 @@ void Tdm::SalvaRegistros(const QString& TabelaOrigem, const QString& TabelaDesti
         dbDestino.commitTrans();
     } catch (...) {
         // An unguarded step failed: nothing of this copy may stay behind.
+        adiaContadores_ = false;
+        contadorAdiado_.reset();
         quOrigem.close();
         quDestino.close();
         if (dbDestino.inTransaction()) {

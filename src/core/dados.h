@@ -143,6 +143,18 @@ private:
         db::Comando le, altera, inclui;
     };
     ComandosCodigo comandosCodigo_;
+    // Inside a copy's transaction the counter of its table is kept here
+    // and written once, before the commit: the committed counter is the
+    // same as with a write per record, which would cost more than the
+    // record itself. `linha` is the counter's row, 0 when it has none yet.
+    struct ContadorAdiado {
+        QString tabela;
+        qint64 linha = 0;
+        qint64 valor = 0;
+    };
+    bool adiaContadores_ = false;
+    std::optional<ContadorAdiado> contadorAdiado_;
+    void GravaContadorAdiado();
     // Ids of the accounts saved by copies into fontes, in order.
     QList<qint64> contasCriadas_;
 };

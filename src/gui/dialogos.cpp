@@ -1,10 +1,13 @@
 #include "dialogos.h"
 
 #include "janela.h"
+#include "seguranca.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QPushButton>
+#include <QStandardPaths>
 
 namespace tarvo::gui {
 
@@ -47,6 +50,16 @@ QMessageBox::StandardButtons BotoesDaCaixa(int flags) {
     }
 }
 
+QMessageBox::StandardButton BotaoPadraoDaCaixa(int flags) {
+    if (!(flags & mb::SegundoBotaoPadrao)) return QMessageBox::NoButton;
+    switch (flags & kBotoes) {
+    case kOkCancelar: return QMessageBox::Cancel;
+    case kSimNaoCancelar:
+    case mb::SimNao: return QMessageBox::No;
+    default: return QMessageBox::NoButton;
+    }
+}
+
 int RespostaDaCaixa(QMessageBox::StandardButton botao, int flags) {
     switch (botao) {
     case QMessageBox::Ok: return mb::RespostaOk;
@@ -79,6 +92,8 @@ QString FiltroParaQt(const QString& filtro) {
 int DialogosQt::mensagem(QWidget* pai, const QString& titulo, const QString& texto, int flags) {
     QMessageBox caixa(IconeDaCaixa(flags), titulo, texto, BotoesDaCaixa(flags), pai);
     TraduzBotoes(caixa);
+    if (const QMessageBox::StandardButton padrao = BotaoPadraoDaCaixa(flags); padrao != QMessageBox::NoButton)
+        caixa.setDefaultButton(padrao);
     caixa.exec();
     return RespostaDaCaixa(caixa.standardButton(caixa.clickedButton()), flags);
 }
@@ -97,6 +112,13 @@ QString DialogosQt::pedeTexto(QWidget* pai, const QString& titulo, const QString
 
 QString DialogosQt::abreArquivo(QWidget* pai, const QString& filtro) {
     return QFileDialog::getOpenFileName(pai, QString(), QString(), filtro);
+}
+
+QString DialogosQt::salvaArquivo(QWidget* pai, const QString& titulo, const QString& filtro,
+                                 const QString& nomeSugerido) {
+    const QString pasta = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString inicial = pasta.isEmpty() ? nomeSugerido : QDir(pasta).filePath(nomeSugerido);
+    return QFileDialog::getSaveFileName(pai, titulo, inicial, filtro);
 }
 
 void DialogosQt::relataErro(QWidget* pai, const QString& texto) {

@@ -30,6 +30,12 @@ public:
     // returns the full path chosen, or the empty text when cancelled.
     virtual QString abreArquivo(QWidget* pai, const QString& filtro) = 0;
 
+    // A file-save dialog titled `titulo`, with a filter in Qt's form,
+    // offering the file name `nomeSugerido`; returns the full path chosen,
+    // or the empty text when cancelled. Writes nothing itself.
+    virtual QString salvaArquivo(QWidget* pai, const QString& titulo, const QString& filtro,
+                                 const QString& nomeSugerido) = 0;
+
     // The general error report: an error that ended a click, a run or the
     // window's creation. Shows `texto`; the caller has already printed it on
     // standard error.
@@ -42,6 +48,9 @@ public:
     int mensagem(QWidget* pai, const QString& titulo, const QString& texto, int flags) override;
     QString pedeTexto(QWidget* pai, const QString& titulo, const QString& rotulo, const QString& inicial) override;
     QString abreArquivo(QWidget* pai, const QString& filtro) override;
+    // Opens in the user's documents folder.
+    QString salvaArquivo(QWidget* pai, const QString& titulo, const QString& filtro,
+                         const QString& nomeSugerido) override;
     void relataErro(QWidget* pai, const QString& texto) override;
 };
 
@@ -50,6 +59,11 @@ QMessageBox::Icon IconeDaCaixa(int flags);
 // The buttons that the flags ask for (bits 0x0F): OK, OK/Cancel,
 // Yes/No/Cancel or Yes/No.
 QMessageBox::StandardButtons BotoesDaCaixa(int flags);
+// The button that Enter presses: with mb::SegundoBotaoPadrao the second of
+// the buttons the flags ask for (Cancel of OK/Cancel, No of Yes/No and of
+// Yes/No/Cancel); otherwise, and for OK alone, NoButton, which leaves the
+// choice to the box (its first accepting button).
+QMessageBox::StandardButton BotaoPadraoDaCaixa(int flags);
 // The answer code of a pressed button (1 OK, 2 Cancel, 6 Yes, 7 No); a box
 // closed without a button gives what its Escape would: No for Yes/No, Cancel
 // when there is one, otherwise OK.

@@ -4,17 +4,22 @@
 #include "db/consulta.h"
 #include "erros.h"
 #include "registro.h"
+#include "relatorio_importacao.h"
 #include "rotina.h"
+#include "seguranca.h"
+#include "verificacao.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -46,6 +51,13 @@ const char kAviso[] =
     "Antes de importar seus dados, recomendamos que você abra o Tarvo Pessoal + Veículos e crie o usuário "
     "(por exemplo, com seu nome) que irá receber os dados do Tarvo Pessoal e/ou Tarvo Veículos. Na tela do "
     "Importador, na opção \"Banco de Dados Destino\" você poderá escolher para onde quer importar os dados antigos.";
+
+const char kTituloSalvarRelatorio[] = "Salvar relatório da importação";
+const char kFiltroRelatorio[] = "Página HTML (*.html)";
+const char kPrefixoCopia[] = "Cópia de segurança do destino: ";
+const char kPrefixoVerificacao[] = "Verificação: ";
+const char kSemVerificacao[] = "Verificação: não foi possível conferir a importação: ";
+const char kSemCopia[] = "Cópia de segurança do destino: não foi feita, nenhuma área foi marcada.";
 
 const QColor kCinzaLinhaPar(234, 234, 234);
 const QColor kVermelho(255, 0, 0);
@@ -98,6 +110,34 @@ int CabeNaLargura(QWidget* w, int largura) {
     return std::min(w->sizeHint().width(), largura);
 }
 
+// A one-line label that shows its text as TextoAbreviado does; text()
+// keeps all of it.
+class RotuloAbreviado : public QLabel {
+public:
+    RotuloAbreviado(const char* prefixoFixo, bool caminho, QWidget* pai)
+        : QLabel(pai), prefixo_(QString::fromUtf8(prefixoFixo)), caminho_(caminho) {}
+
+protected:
+    void paintEvent(QPaintEvent* evento) override {
+        const QRect area = contentsRect();
+        const QString visto = TextoAbreviado(text(), prefixo_, caminho_, fontMetrics(), area.width());
+        if (visto == text()) {
+            QLabel::paintEvent(evento);
+            return;
+        }
+        QPainter pintor(this);
+        style()->drawItemText(&pintor, area, QStyle::visualAlignment(layoutDirection(), alignment()), palette(),
+                              isEnabled(), visto, foregroundRole());
+    }
+
+private:
+    QString prefixo_;
+    bool caminho_;
+};
+
+// A message of the core on one line, for a label.
+QString UmaLinha(QString texto) { return texto.replace("\r\n", " ").replace('\n', ' ').simplified(); }
+
 QWidget* CriaPagina(QStackedWidget* pai, const char* nome) {
     auto* pagina = new QWidget(pai);
     pagina->setObjectName(nome);
@@ -137,6 +177,23 @@ QStringList TextosDosDestinos(const QStringList& caminhos) {
         textos << (iguais > 1 ? nome + " (" + caminho.left(caminho.size() - nome.size()) + ")" : nome);
     }
     return textos;
+}
+
+QString TextoAbreviado(const QString& texto, const QString& prefixoFixo, bool caminho, const QFontMetrics& medidas,
+                       int largura) {
+    if (medidas.horizontalAdvance(texto) <= largura) return texto;
+    const QString fixo = texto.startsWith(prefixoFixo) ? prefixoFixo : QString();
+    const QString resto = texto.mid(fixo.size());
+    const int larguraResto = largura - medidas.horizontalAdvance(fixo);
+    if (caminho) {
+        const qsizetype barra = std::max(resto.lastIndexOf('/'), resto.lastIndexOf('\\'));
+        const QString nome = resto.mid(barra);
+        const int larguraPasta = larguraResto - medidas.horizontalAdvance(nome);
+        // Some letters of the folder must still show around the ellipsis.
+        if (barra > 0 && larguraPasta >= 4 * medidas.horizontalAdvance(QChar(0x2026)))
+            return fixo + medidas.elidedText(resto.left(barra), Qt::ElideMiddle, larguraPasta) + nome;
+    }
+    return fixo + medidas.elidedText(resto, caminho ? Qt::ElideMiddle : Qt::ElideRight, larguraResto);
 }
 
 QString CaminhoDaEntrada(const QString& entrada) {
@@ -357,6 +414,22 @@ void TfrmPrincipal::criaPaginaFinalizada() {
     }
     GridResumo->headerItem()->setTextAlignment(0, Qt::AlignLeft | Qt::AlignVCenter);
 
+    // The band between the grid and the log's caption: two lines on the
+    // left, the report button on the right, the grid's right edge.
+    const int alturaLinha = fontMetrics().height() + 1;
+    lbVerificacao = new RotuloAbreviado(kPrefixoVerificacao, false, tabFinalizada);
+    lbVerificacao->setObjectName("lbVerificacao");
+    lbVerificacao->setGeometry(5, 173, 480, alturaLinha);
+    lbCopiaSeguranca = new RotuloAbreviado(kPrefixoCopia, true, tabFinalizada);
+    lbCopiaSeguranca->setObjectName("lbCopiaSeguranca");
+    lbCopiaSeguranca->setGeometry(5, 173 + alturaLinha + 2, 480, alturaLinha);
+    btnSalvarRelatorio = new QPushButton(QString::fromUtf8("Salvar relatório..."), tabFinalizada);
+    btnSalvarRelatorio->setObjectName("btnSalvarRelatorio");
+    btnSalvarRelatorio->setGeometry(493, 175, 124, 26);
+    btnSalvarRelatorio->setToolTip(
+        QString::fromUtf8("Grava o relatório desta importação (resumo, verificação e exceções) numa página HTML"));
+    btnSalvarRelatorio->setEnabled(false);
+
     Label6 = CriaRotulo(tabFinalizada, "Label6", QString::fromUtf8("Exceções ocorridas durante a importação:"), 5,
                         205);
 
@@ -390,6 +463,8 @@ void TfrmPrincipal::conecta() {
     // Only a choice of the user, as the list's change event was: filling
     // the list is followed by the data module's own call.
     connect(cbbArea, &QComboBox::activated, this, [this] { protege([this] { cbbAreaChange(); }); });
+    connect(btnSalvarRelatorio, &QPushButton::clicked, this,
+            [this] { protege([this] { btnSalvarRelatorioClick(); }); });
 }
 
 void TfrmPrincipal::protege(const std::function<void()>& manipulador) {
@@ -470,8 +545,142 @@ void TfrmPrincipal::executaImportacao() {
     pbTotal->setValue(0);
     pbTotal->setMaximum(lboxImportacao->count());
     mmoExcecoes->clear();
-    ExecutaImportacao(dm_, [this](const QString& area) { return AtualizaProgresso(area); });
+    excecoes_.clear();
+    {
+        // Long statements (a count, a sort, the verification's sums) let the
+        // window's events through too, not only the rows.
+        EventosDuranteSql eventos(dm_);
+        ExecutaImportacao(dm_, [this](const QString& area) { return AtualizaProgresso(area); });
+        concluiImportacao();
+    }
     mostraPagina(tabFinalizada);
+}
+
+bool TfrmPrincipal::preparaImportacao(const QString& origem) {
+    preparacao_ = {};
+    preparada_ = false;
+    erroPreparacao_.clear();
+    verificacao_.clear();
+
+    QStringList areas;
+    for (const AreaImportacao& a : OrdemDasAreas()) {
+        const QString area = QString::fromUtf8(a.nome);
+        const QList<QListWidgetItem*> itens = lboxImportacao->findItems(area, Qt::MatchFixedString);
+        if (!itens.isEmpty() && itens.first()->checkState() == Qt::Checked) areas << area;
+    }
+    QDateTime instante = Agora ? Agora() : QDateTime::currentDateTime();
+    instante = instante.addMSecs(-instante.time().msec());
+    const std::optional<qint64> empresa = empresaSelecionada();
+
+    // The checksum of a large source, the counts and the copy take a while:
+    // the window keeps handling its events meanwhile, with the
+    // configuration page and the start button out of reach, so that nothing
+    // can reconnect or start again under the preparation.
+    struct Bloqueio {
+        TfrmPrincipal& j;
+        const bool avancar = j.btnAvancar->isEnabled();
+        Bloqueio(TfrmPrincipal& janela) : j(janela) {
+            j.tabConfig->setEnabled(false);
+            j.btnAvancar->setEnabled(false);
+        }
+        ~Bloqueio() {
+            j.tabConfig->setEnabled(true);
+            j.btnAvancar->setEnabled(avancar);
+        }
+    } bloqueio(*this);
+    EventosDuranteSql eventos(dm_);
+    try {
+        if (!empresa) throw Erro(QString::fromUtf8("nenhuma empresa da origem foi escolhida."));
+        preparacao_ = PreparaImportacao(dm_, origem, *empresa, areas, instante);
+        preparada_ = true;
+    } catch (const std::exception& e) {
+        // Counting reads the tables the run reads, so a source or a
+        // destination that refuses it mostly stops the run on the same
+        // fault, which the run reports in its own way, as it always did. The
+        // run therefore goes on, without the check for a repeated import and
+        // without the verification, as the summary page then says; the copy
+        // needs no counts.
+        erroPreparacao_ = MensagemDoErro(e);
+        preparacao_ = {};
+        const QFileInfo arquivo(origem);
+        preparacao_.origem = arquivo.canonicalFilePath().isEmpty() ? arquivo.absoluteFilePath()
+                                                                   : arquivo.canonicalFilePath();
+        preparacao_.empresa = empresa.value_or(0);
+        preparacao_.destino = QFileInfo(dm_.dbDestino.arquivo()).absoluteFilePath();
+        preparacao_.areas = areas;
+        preparacao_.instante = instante;
+    }
+
+    if (preparada_ && !preparacao_.repetidas.isEmpty()) {
+        const QString pergunta = TextoPerguntaReimportacao(preparacao_.repetidas, preparacao_.areas,
+                                                           preparacao_.empresa, preparacao_.nomeEmpresa);
+        if (Mensagem(pergunta, mb::IconeAtencao | mb::SimNao | mb::SegundoBotaoPadrao) != mb::RespostaSim) {
+            preparacao_ = {};
+            preparada_ = false;
+            return false;
+        }
+    }
+    // A run with nothing ticked writes nothing: there is nothing to undo.
+    if (!preparacao_.areas.isEmpty())
+        preparacao_.copiaSeguranca = FazCopiaSeguranca(dm_.dbDestino, instante, [this] { processaEventos(); });
+    return true;
+}
+
+void TfrmPrincipal::concluiImportacao() {
+    lbVerificacao->clear();
+    lbVerificacao->setToolTip({});
+    lbCopiaSeguranca->clear();
+    lbCopiaSeguranca->setToolTip({});
+    // A run that the start button did not begin has no safety net.
+    btnSalvarRelatorio->setEnabled(preparacao_.instante.isValid());
+    if (!preparacao_.instante.isValid()) return;
+
+    QString erro = erroPreparacao_;
+    if (preparada_) {
+        try {
+            // An empty run is not recorded: it cannot be repeated.
+            verificacao_ = ConcluiImportacao(dm_, preparacao_, linhasResumo_, !preparacao_.areas.isEmpty());
+        } catch (const std::exception& e) {
+            verificacao_.clear();
+            erro = MensagemDoErro(e);
+        }
+    }
+    bool confere = erro.isEmpty();
+    for (const VerificacaoArea& v : verificacao_) confere = confere && v.confere();
+    if (erro.isEmpty()) {
+        lbVerificacao->setText(ResumoVerificacao(verificacao_));
+        lbVerificacao->setToolTip(TextosVerificacao(verificacao_).join('\n'));
+    } else {
+        lbVerificacao->setText(QString::fromUtf8(kSemVerificacao) + UmaLinha(erro));
+        lbVerificacao->setToolTip(QuebrasDoMemo(erro));
+    }
+    QPalette cores = lbVerificacao->palette();
+    cores.setColor(QPalette::WindowText, confere ? palette().color(QPalette::WindowText) : kVermelho);
+    lbVerificacao->setPalette(cores);
+
+    if (!preparacao_.copiaSeguranca.isEmpty())
+        lbCopiaSeguranca->setText(QString::fromUtf8(kPrefixoCopia) +
+                                  QDir::toNativeSeparators(preparacao_.copiaSeguranca));
+    else if (preparacao_.areas.isEmpty())
+        lbCopiaSeguranca->setText(QString::fromUtf8(kSemCopia));
+    lbCopiaSeguranca->setToolTip(lbCopiaSeguranca->text());
+}
+
+RelatorioImportacao TfrmPrincipal::relatorio() const {
+    return MontaRelatorio(preparacao_, linhasResumo_, excecoes_, verificacao_);
+}
+
+void TfrmPrincipal::btnSalvarRelatorioClick() {
+    if (!preparacao_.instante.isValid()) return;
+    const QString sugestao = "relatorio-importacao-" + preparacao_.instante.toString("yyyyMMdd-HHmmss") + ".html";
+    const QString arquivo = dialogos_.salvaArquivo(this, QString::fromUtf8(kTituloSalvarRelatorio),
+                                                   QString::fromUtf8(kFiltroRelatorio), sugestao);
+    if (arquivo.isEmpty()) return;
+    try {
+        GravaArquivo(arquivo, RelatorioEmHtml(relatorio()).toUtf8());
+    } catch (const Erro& e) {
+        Mensagem(e.mensagem(), mb::IconeErro | mb::Ok);
+    }
 }
 
 bool TfrmPrincipal::AtualizaProgresso(const QString& area) {
@@ -521,20 +730,17 @@ void TfrmPrincipal::btnAvancarClick() {
     if (!dm_.ConectaDestino(destino)) return;  // the error page shows why
 
     const QString senha = SenhaDoUsuario(dm_);
-    if (senha.isEmpty()) {
-        mostraPagina(tabImporta);
-        return;
-    }
-    for (;;) {
+    while (!senha.isEmpty()) {
         const QString resposta = dialogos_.pedeTexto(this, "Protegido por Senha", "Informe a senha deste usuario:", {});
-        if (resposta == senha) {
-            mostraPagina(tabImporta);
-            return;
-        }
+        if (resposta == senha) break;
         if (dialogos_.mensagem(this, "Erro", "A senha informada esta incorreta !! Deseja tentar novamente ?",
                                mb::IconeErro | mb::SimNao) != mb::RespostaSim)
             return;
     }
+    // The safety net: the question about a repeated import, then the copy
+    // of the destination, both before the run's first write.
+    if (!preparaImportacao(lbOrigem->text())) return;
+    mostraPagina(tabImporta);
 }
 
 void TfrmPrincipal::mostraPagina(QWidget* pagina) { pcPrincipal->setCurrentWidget(pagina); }
@@ -597,6 +803,7 @@ void TfrmPrincipal::pintaLinhas(int aPartirDe) {
 
 void TfrmPrincipal::adicionaExcecao(const QString& entrada) {
     mmoExcecoes->appendPlainText(QuebrasDoMemo(entrada));
+    excecoes_ += entrada + "\r\n";
 }
 
 void TfrmPrincipal::limpaEmpresas() { cbbArea->clear(); }

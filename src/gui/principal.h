@@ -6,8 +6,13 @@
 #include "dialogos.h"
 #include "janela.h"
 #include "janela_memoria.h"
+#include "relatorio_importacao.h"
+#include "seguranca.h"
+#include "verificacao.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
+#include <QFontMetrics>
 #include <QList>
 #include <QStringList>
 #include <QWidget>
@@ -38,6 +43,14 @@ QString NomeArquivo(const QString& caminho);
 // ignored), the file name followed by its folder in parentheses, so that
 // every entry can be told apart.
 QStringList TextosDosDestinos(const QStringList& caminhos);
+// What a one-line label `largura` pixels wide shows of `texto` in the font
+// of `medidas`: all of it when it fits; otherwise `prefixoFixo` whole (when
+// the text begins with it) and the rest shortened with an ellipsis, at its
+// end, or, when `caminho`, in the middle of the folder, so that the file
+// name stays whole (in the middle of the whole rest when even the file name
+// does not fit).
+QString TextoAbreviado(const QString& texto, const QString& prefixoFixo, bool caminho, const QFontMetrics& medidas,
+                       int largura);
 // The path of a ListaDestinos entry "name=path" (the name may itself hold
 // "="; it is the file name of the path).
 QString CaminhoDaEntrada(const QString& entrada);
@@ -65,6 +78,10 @@ public:
     void btnAbreMDBOrigemClick();
     void btnAvancarClick();
     void cbbAreaChange();
+    // Asks where to save the report of the run that ended on the summary
+    // page and writes it there as an HTML page; a failure to write is told
+    // in a message box. Does nothing without a run begun by the start button.
+    void btnSalvarRelatorioClick();
     // The run's callback: announces `area`, advances the total progress and
     // returns whether the area is ticked. Throws Erro when the list has no
     // such area.
@@ -85,6 +102,27 @@ public:
 
     // The summary rows in the order the grid shows them.
     const QList<LinhaResumo>& linhasResumo() const { return linhasResumo_; }
+
+    // The safety net of the run the start button began. Its instante is
+    // invalid before such a run. When the source and the destination could
+    // not be counted beforehand (the run then goes on, without the check
+    // for a repeated import and without the verification), only the source,
+    // the company, the destination, the areas, the instant and the copy are
+    // filled in, and preparacaoCompleta() is false.
+    const PreparacaoImportacao& preparacao() const { return preparacao_; }
+    bool preparacaoCompleta() const { return preparada_; }
+    // The verification after the run, one entry per ticked area; empty when
+    // there was none.
+    const QList<VerificacaoArea>& verificacao() const { return verificacao_; }
+    // The exception log of the run as the report keeps it: every entry
+    // followed by CR LF.
+    const QString& textoExcecoes() const { return excecoes_; }
+    // The report that "Salvar relatório..." writes.
+    RelatorioImportacao relatorio() const;
+
+    // When a run starts (the copy's name, the record, the report), to the
+    // second; the current time when empty. The tests fix it.
+    std::function<QDateTime()> Agora;
 
     // --- Janela ---
     QString textoOnde() const override;
@@ -144,6 +182,11 @@ public:
     QTreeWidget* GridResumo;
     QLabel* Label6;
     QPlainTextEdit* mmoExcecoes;
+    // Under the grid: the verification's sentence and where the copy of
+    // the destination is; beside them, the report button.
+    QLabel* lbVerificacao;
+    QLabel* lbCopiaSeguranca;
+    QPushButton* btnSalvarRelatorio;
 
 private:
     void criaControles();
@@ -154,6 +197,8 @@ private:
     void conecta();
     void mostraPagina(QWidget* pagina);
     void executaImportacao();
+    bool preparaImportacao(const QString& origem);
+    void concluiImportacao();
     void listaDestinos();
     void pintaLinhas(int aPartirDe);
 
@@ -161,6 +206,11 @@ private:
     Dialogos& dialogos_;
     QString versao_;
     QList<LinhaResumo> linhasResumo_;
+    PreparacaoImportacao preparacao_;
+    bool preparada_ = false;
+    QString erroPreparacao_;
+    QList<VerificacaoArea> verificacao_;
+    QString excecoes_;
     QElapsedTimer ultimosEventos_;
 };
 

@@ -119,6 +119,44 @@ TEST(Motor, PegaCodigo) {
               "1|fontes|1\n500|lctos|2\n1|lctos|1");
 }
 
+// Inside a copy the entry counter moves on once per record, as PegaCodigo
+// alone would: the first counter row of the table (letter case ignored)
+// ends at the last id given, a later duplicate row stays as it was, and a
+// copy that fails leaves the counter where it was.
+TEST(Motor, ContadorDosLancamentosDentroDaCopia) {
+    struct Caso {
+        const char* nome;
+        const char* contadores;  // rows of sys_codigos before the copy
+        const char* fixos;       // ValoresFixos: "sem_igual" makes the copy fail
+        const char* ids;         // lctos ids afterwards
+        const char* depois;      // sys_codigos afterwards, in rowid order
+    } casos[] = {
+        {"sem contador", "", "id_fonte=7", "1,2,3", "3|lctos|1"},
+        {"contador em maiúsculas e duplicado", "(10,'LCTOS',1),(99,'lctos',1),(50,'lctos',2)", "id_fonte=7",
+         "11,12,13", "13|LCTOS|1\n99|lctos|1\n50|lctos|2"},
+        {"cópia que falha", "(10,'lctos',1)", "sem_igual", "", "10|lctos|1"},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nome);
+        AmbienteImportacao a;
+        a.origem("INSERT INTO caixa_lancamentos (codigo, empresa, data, valor, cancelado) VALUES "
+                 "(1, 3, '2024-01-02', 10, 0), (2, 3, '2024-01-03', 20, 0), (3, 3, '2024-01-04', 30, 0)");
+        if (*c.contadores) a.destino(QString("INSERT INTO sys_codigos VALUES ") + c.contadores);
+        try {
+            a.dm.SalvaRegistros("caixa_lancamentos", "lctos", {"data", "valor"}, {"data", "valor"}, {c.fixos}, "");
+        } catch (const ErroBanco&) {
+        }
+        EXPECT_EQ(a.linhasDestino("SELECT id FROM lctos ORDER BY id"), QString(c.ids).replace(',', '\n'));
+        EXPECT_EQ(a.linhasDestino("SELECT id, tabela, area FROM sys_codigos ORDER BY rowid"), c.depois);
+        // Outside a copy the counter is written at once.
+        if (*c.ids) {
+            EXPECT_EQ(a.dm.PegaCodigo("lctos"), QString(c.ids).section(',', -1).toLongLong() + 1);
+            EXPECT_EQ(a.valorDestino("SELECT id FROM sys_codigos ORDER BY rowid LIMIT 1"),
+                      QString::number(QString(c.ids).section(',', -1).toLongLong() + 1));
+        }
+    }
+}
+
 TEST(Motor, TabelaDeOrigemInexistenteUmBlocoSemTransacaoNemResumo) {
     AmbienteImportacao a;
     a.dm.SalvaRegistros("agendas", "agenda", {"descrição"}, {"descricao"}, {""}, "");

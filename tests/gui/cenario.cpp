@@ -49,6 +49,16 @@ QString DialogosRoteiro::abreArquivo(QWidget* pai, const QString& filtro) {
     return arquivos.takeFirst();
 }
 
+QString DialogosRoteiro::salvaArquivo(QWidget* pai, const QString& titulo, const QString& filtro,
+                                      const QString& nomeSugerido) {
+    anota(pai, QString("salvar|%1|%2|%3").arg(titulo, filtro, nomeSugerido));
+    if (arquivosSalvar.isEmpty()) {
+        faltouResposta = true;
+        return {};
+    }
+    return arquivosSalvar.takeFirst();
+}
+
 void DialogosRoteiro::relataErro(QWidget* pai, const QString& texto) { anota(pai, "erro|" + texto); }
 
 namespace {
@@ -109,6 +119,11 @@ gui::TfrmPrincipal& Cenario::abre(const QString& versao) {
     janela->protege([this] { janela->FormCreate(); });
     janela->show();
     return *janela;
+}
+
+gui::TfrmPrincipal& Cenario::reabre() {
+    janela.reset();
+    return abre();
 }
 
 void Cenario::marca(const QString& area) {

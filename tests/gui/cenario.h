@@ -16,12 +16,15 @@ namespace tarvo::testes {
 
 // Dialogs answered from a script. Every dialog shown is written to
 // `registro` as one line: "mensagem|title|text|flags",
-// "texto|title|prompt|initial", "arquivo|filter" or "erro|text".
+// "texto|title|prompt|initial", "arquivo|filter",
+// "salvar|title|filter|suggested name" or "erro|text".
 class DialogosRoteiro : public gui::Dialogos {
 public:
     int mensagem(QWidget* pai, const QString& titulo, const QString& texto, int flags) override;
     QString pedeTexto(QWidget* pai, const QString& titulo, const QString& rotulo, const QString& inicial) override;
     QString abreArquivo(QWidget* pai, const QString& filtro) override;
+    QString salvaArquivo(QWidget* pai, const QString& titulo, const QString& filtro,
+                         const QString& nomeSugerido) override;
     void relataErro(QWidget* pai, const QString& texto) override;
 
     QStringList registro;
@@ -34,6 +37,9 @@ public:
     QStringList textos;
     // Paths the file dialog returns, in order.
     QStringList arquivos;
+    // Paths the save dialog returns, in order; the empty text stands for
+    // Cancel.
+    QStringList arquivosSalvar;
     // Set when a dialog found no scripted answer (it then got No, Cancel
     // or the empty path).
     bool faltouResposta = false;
@@ -60,6 +66,9 @@ public:
 
     // Program start: the data module, the window, FormCreate, show.
     gui::TfrmPrincipal& abre(const QString& versao = gui::VersaoDoPrograma());
+    // Program restart: closes the window and opens a new one over the same
+    // data module, folder and settings.
+    gui::TfrmPrincipal& reabre();
 
     // Ticks the area with this exact text.
     void marca(const QString& area);

@@ -6,7 +6,10 @@
 #include "dialogos.h"
 #include "janela.h"
 #include "principal.h"
+#include "relatorio_importacao.h"
 #include "rotina.h"
+#include "seguranca.h"
+#include "verificacao.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,6 +24,8 @@
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTest>
+#include <QTimeZone>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -57,6 +62,54 @@ QStringList Marcadas(const QListWidget* lista) {
 QStringList Linha(const QTreeWidgetItem* item) {
     return {item->text(0), item->text(1), item->text(2), item->text(3)};
 }
+
+// The instant the tests give the runs: 05/03/2024 14:07:09 at -03:00,
+// plus `dias`.
+QDateTime Instante(int dias = 0) {
+    return QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9), QTimeZone(-3 * 3600)).addDays(dias);
+}
+
+// The names of the files in `pasta`, sorted.
+QStringList Arquivos(const QString& pasta) { return QDir(pasta).entryList(QDir::Files, QDir::Name); }
+
+// Everything a database holds: its schema and the rows of every table.
+// The copy before a run is SQLite's online backup, page by page, whose
+// header counters are its own: the content is what must be the same.
+QString Conteudo(const QString& arquivo) {
+    auto c = AbreBanco(arquivo, SenhaBancoDados);
+    QString t = LinhasSqlite(*c, "select type, name, sql from sqlite_master order by type, name");
+    for (const QString& tabela :
+         LinhasSqlite(*c, "select name from sqlite_master where type = 'table' order by name").split('\n'))
+        t += "\n[" + tabela + "]\n" + LinhasSqlite(*c, "select * from [" + tabela + "]");
+    return t;
+}
+
+// The imports `arquivo` records; 0 when it has no table of imports yet.
+qint64 Importacoes(const QString& arquivo) {
+    auto c = AbreBanco(arquivo, SenhaBancoDados);
+    if (ValorSqlite(*c, "select count(*) from sqlite_master where name = 'importacoes_tarvo'") == "0") return 0;
+    return ValorSqlite(*c, "select count(*) from importacoes_tarvo").toLongLong();
+}
+
+// The summary rows as the grid shows them, in its order.
+QList<LinhaResumo> LinhasDaGrade(const QTreeWidget* grade) {
+    QList<LinhaResumo> linhas;
+    for (int i = 0; i < grade->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = grade->topLevelItem(i);
+        linhas.append({item->text(0), item->text(1), item->text(2), item->text(3)});
+    }
+    return linhas;
+}
+
+// The exception log as the report keeps it, from what the memo shows.
+QString LogDoMemo(const QPlainTextEdit* memo) {
+    const QString texto = memo->toPlainText();
+    return texto.isEmpty() ? texto : QString(texto).replace("\n", "\r\n") + "\r\n";
+}
+
+const QString kPrefixoCopia = "Cópia de segurança do destino: ";
+const QString kSemVerificacao = "Verificação: não foi possível conferir a importação: ";
+const QString kFiltroHtml = "Página HTML (*.html)";
 
 // What the window shows each time the total progress moves on.
 struct Anuncio {
@@ -97,6 +150,18 @@ private slots:
     void filtros_data();
     void filtros();
     void versao();
+    void reimportacao_data();
+    void reimportacao();
+    void primeiraImportacao_data();
+    void primeiraImportacao();
+    void importacaoSemContagem();
+    void falhaDaCopiaNadaImporta();
+    void salvarRelatorio_data();
+    void salvarRelatorio();
+    void botaoPadrao_data();
+    void botaoPadrao();
+    void textoAbreviado_data();
+    void textoAbreviado();
 };
 
 void TesteJanela::inicio() {
@@ -628,6 +693,364 @@ void TesteJanela::versao() {
     QCOMPARE(VersaoDoPrograma(), QString("1.0.0.6"));
     Cenario c(false);
     QCOMPARE(c.abre("").lbVersao->text(), QString("v. Value Not Available"));
+}
+
+void TesteJanela::reimportacao_data() {
+    QTest::addColumn<int>("resposta");
+    QTest::addColumn<QString>("pagina");
+    QTest::addColumn<int>("vezes");       // the first run's entries the destination holds afterwards
+    QTest::addColumn<int>("registros");   // imports the destination records afterwards
+    QTest::newRow("Não: nada muda") << int(mb::RespostaNao) << "tabConfig" << 1 << 1;
+    QTest::newRow("Sim: importa de novo") << int(mb::RespostaSim) << "tabFinalizada" << 2 << 2;
+}
+
+void TesteJanela::reimportacao() {
+    QFETCH(int, resposta);
+    QFETCH(QString, pagina);
+    QFETCH(int, vezes);
+    QFETCH(int, registros);
+    const QStringList areas{"Controle Bancário", "Caixa Pessoal"};
+    Cenario c;
+    c.abre().Agora = [] { return Instante(); };
+    for (const QString& a : areas) c.marca(a);
+    c.inicia();
+    QCOMPARE(c.janela->pcPrincipal->currentWidget(), c.janela->tabFinalizada);
+    const qint64 lctos = c.linhas(c.ana, "lctos"), fontes = c.linhas(c.ana, "fontes");
+    QVERIFY(lctos > 0);
+    QCOMPARE(Importacoes(c.ana), 1);
+
+    // The same source, company and areas, the next day.
+    TfrmPrincipal& j = c.reabre();
+    j.Agora = [] { return Instante(1); };
+    for (const QString& a : areas) c.marca(a);
+    const QByteArray antes = LeArquivo(c.ana);
+    const QString conteudoAntes = Conteudo(c.ana);
+    const QStringList arquivosAntes = Arquivos(c.pasta.arquivo("usuarios"));
+    c.dialogos.registro.clear();
+    c.dialogos.respostas = {resposta};
+
+    c.inicia();
+
+    const auto [codigo, nome] = c.empresas().first();
+    const QString pergunta =
+        QString("A empresa %1 (%2) deste banco de dados de origem já foi importada para este usuário em 05/03/2024 às "
+                "14:07 (Caixa Pessoal; Controle Bancário)!\r\n\r\nImportar novamente irá duplicar as contas e os "
+                "lançamentos já importados, e os saldos ficarão incorretos.\r\n\r\nDeseja importar novamente mesmo "
+                "assim ?")
+            .arg(codigo)
+            .arg(nome);
+    // Warning icon (0x30), Yes/No (0x4), No the default (0x100).
+    QCOMPARE(c.dialogos.registro, QStringList{"mensagem|" + kTitulo + "|" + pergunta + "|308"});
+    QCOMPARE(BotaoPadraoDaCaixa(308), QMessageBox::No);
+    QVERIFY(c.dialogos.respostas.isEmpty());
+    QCOMPARE(j.pcPrincipal->currentWidget()->objectName(), pagina);
+    QCOMPARE(c.linhas(c.ana, "lctos"), vezes * lctos);
+    QCOMPARE(c.linhas(c.ana, "fontes"), vezes * fontes);
+    QCOMPARE(Importacoes(c.ana), registros);
+    const QString copia = c.pasta.arquivo("usuarios/ana.antes-da-importacao-20240306-140709.tpv");
+    if (resposta == mb::RespostaNao) {
+        QCOMPARE(LeArquivo(c.ana), antes);
+        QCOMPARE(Arquivos(c.pasta.arquivo("usuarios")), arquivosAntes);
+        QVERIFY(j.btnAvancar->isEnabled());
+        QCOMPARE(j.lbTitulo->text(), kTituloConfig);
+        QCOMPARE(Marcadas(j.lboxImportacao), (QStringList{"Caixa Pessoal", "Controle Bancário"}));
+        QVERIFY(!j.preparacao().instante.isValid());
+    } else {
+        QCOMPARE(Conteudo(copia), conteudoAntes);
+        QCOMPARE(j.lbCopiaSeguranca->text(), kPrefixoCopia + copia);
+        // The report tells that the user asked for it again.
+        QCOMPARE(j.relatorio().repetidas.size(), 1);
+        QCOMPARE(j.relatorio().repetidas.first().quando, QString("2024-03-05T14:07:09-03:00"));
+    }
+}
+
+void TesteJanela::primeiraImportacao_data() {
+    QTest::addColumn<QStringList>("areas");
+    QTest::addColumn<QString>("verificacao");
+    QTest::addColumn<bool>("copia");
+    QTest::newRow("uma área") << QStringList{"Centros de Custos"} << "Verificação: a área importada confere." << true;
+    QTest::newRow("três áreas, com dinheiro")
+        << QStringList{"Tarefas", "Caixa Pessoal", "Centros de Custos"} << "Verificação: as 3 áreas conferem."
+        << true;
+    QTest::newRow("nenhuma área") << QStringList{} << "Verificação: nenhuma área importada." << false;
+}
+
+void TesteJanela::primeiraImportacao() {
+    QFETCH(QStringList, areas);
+    QFETCH(QString, verificacao);
+    QFETCH(bool, copia);
+    Cenario c;
+    TfrmPrincipal& j = c.abre();
+    j.Agora = [] { return Instante(); };
+    for (const QString& a : areas) c.marca(a);
+    const QByteArray antes = LeArquivo(c.ana);
+    const QString conteudoAntes = Conteudo(c.ana);
+    c.dialogos.registro.clear();
+
+    c.inicia();
+
+    QCOMPARE(c.dialogos.registro, QStringList{});
+    QCOMPARE(j.pcPrincipal->currentWidget(), j.tabFinalizada);
+    QVERIFY(j.preparacaoCompleta());
+    QCOMPARE(j.lbVerificacao->text(), verificacao);
+    QCOMPARE(j.lbVerificacao->palette().color(QPalette::WindowText), j.palette().color(QPalette::WindowText));
+    QCOMPARE(j.lbVerificacao->toolTip(), TextosVerificacao(j.verificacao()).join('\n'));
+    QCOMPARE(j.verificacao().size(), areas.size());
+    const QString arquivoCopia = c.pasta.arquivo("usuarios/ana.antes-da-importacao-20240305-140709.tpv");
+    QStringList arquivos{"ana.tpv", "bruno.tpv"};
+    if (copia) {
+        arquivos.insert(0, QFileInfo(arquivoCopia).fileName());
+        QCOMPARE(Conteudo(arquivoCopia), conteudoAntes);
+        QVERIFY(Conteudo(c.ana) != conteudoAntes);
+        QCOMPARE(QFileInfo(arquivoCopia).size(), antes.size());
+        QCOMPARE(j.lbCopiaSeguranca->text(), kPrefixoCopia + arquivoCopia);
+        QCOMPARE(j.preparacao().copiaSeguranca, arquivoCopia);
+    } else {
+        QCOMPARE(j.lbCopiaSeguranca->text(),
+                 QString("Cópia de segurança do destino: não foi feita, nenhuma área foi marcada."));
+        QCOMPARE(LeArquivo(c.ana), antes);
+    }
+    QCOMPARE(j.lbCopiaSeguranca->toolTip(), j.lbCopiaSeguranca->text());
+    QCOMPARE(Arquivos(c.pasta.arquivo("usuarios")), arquivos);
+    // A run that imported something is recorded, so that it is not repeated unasked.
+    QCOMPARE(Importacoes(c.ana), copia ? 1 : 0);
+    QVERIFY(j.btnSalvarRelatorio->isEnabled());
+    QCOMPARE(j.btnSalvarRelatorio->text(), QString("Salvar relatório..."));
+
+    // The new controls sit between the grid and the log's caption, inside
+    // the page, over no other control, each line as tall as its text.
+    const QList<QWidget*> novos{j.lbVerificacao, j.lbCopiaSeguranca, j.btnSalvarRelatorio};
+    const QList<QWidget*> antigos{j.Label5, j.GridResumo, j.Label6, j.mmoExcecoes};
+    for (QWidget* novo : novos) {
+        QVERIFY2(j.tabFinalizada->rect().contains(novo->geometry()), qPrintable(novo->objectName()));
+        QVERIFY2(novo->geometry().top() >= j.GridResumo->geometry().bottom() &&
+                     novo->geometry().bottom() < j.Label6->geometry().top(),
+                 qPrintable(novo->objectName()));
+        for (QWidget* outro : antigos + novos)
+            if (outro != novo)
+                QVERIFY2(!novo->geometry().intersects(outro->geometry()),
+                         qPrintable(novo->objectName() + " e " + outro->objectName()));
+    }
+    for (QLabel* linha : {j.lbVerificacao, j.lbCopiaSeguranca})
+        QVERIFY2(linha->height() >= linha->fontMetrics().height(), qPrintable(linha->objectName()));
+}
+
+void TesteJanela::importacaoSemContagem() {
+    // A destination that cannot be counted (no table of accounts): the run
+    // goes on as it always did, copied first, and the summary page says
+    // that it could not be verified.
+    Cenario c;
+    {
+        auto destino = AbreBanco(c.ana, SenhaBancoDados);
+        ExecutaSqlite(*destino, "DROP TABLE fontes");
+    }
+    QString causa;
+    try {
+        auto destino = AbreBanco(c.ana, SenhaBancoDados);
+        ContasDoDestino(*destino);
+    } catch (const Erro& e) {
+        causa = e.mensagem();
+    }
+    QVERIFY(causa.contains("fontes"));
+    const QString conteudoAntes = Conteudo(c.ana);
+    TfrmPrincipal& j = c.abre();
+    j.Agora = [] { return Instante(); };
+    c.marca("Tarefas");
+    c.marca("Centros de Custos");
+    c.dialogos.registro.clear();
+
+    c.inicia();
+
+    QCOMPARE(c.dialogos.registro, QStringList{});
+    QCOMPARE(j.pcPrincipal->currentWidget(), j.tabFinalizada);
+    QVERIFY(c.linhas(c.ana, "centros_custos") > 0);
+    QVERIFY(!j.preparacaoCompleta());
+    QCOMPARE(j.lbVerificacao->text(), kSemVerificacao + QString(causa).replace("\r\n", " ").simplified());
+    QCOMPARE(j.lbVerificacao->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    QVERIFY(j.verificacao().isEmpty());
+    const QString copia = c.pasta.arquivo("usuarios/ana.antes-da-importacao-20240305-140709.tpv");
+    QCOMPARE(Conteudo(copia), conteudoAntes);
+    QCOMPARE(j.lbCopiaSeguranca->text(), kPrefixoCopia + copia);
+    const PreparacaoImportacao& p = j.preparacao();
+    QCOMPARE(p.origem, QFileInfo(c.antiga).canonicalFilePath());
+    QCOMPARE(p.destino, c.ana);
+    QCOMPARE(p.empresa, c.empresas().first().first);
+    QCOMPARE(p.areas, (QStringList{"Centros de Custos", "Tarefas"}));
+    QCOMPARE(p.instante, Instante());
+    QVERIFY(j.btnSalvarRelatorio->isEnabled());
+}
+
+void TesteJanela::falhaDaCopiaNadaImporta() {
+    // A file name so long that the copy's, 36 characters longer, is more
+    // than a file name can be; the whole path still fits the users table.
+    Cenario c;
+    const QString nome = QString(216, 'a');
+    const QString destino = c.pasta.arquivo(nome + ".tpv");
+    QVERIFY2(destino.size() <= 255, "a pasta temporária tem um caminho longo demais para este teste");
+    c.novaBase(destino);
+    c.usuarios({destino});
+    TfrmPrincipal& j = c.abre();
+    j.Agora = [] { return Instante(); };
+    c.marca("Centros de Custos");
+    const QByteArray antes = LeArquivo(destino);
+    const QStringList arquivosAntes = Arquivos(c.pasta.caminho());
+    c.dialogos.registro.clear();
+
+    c.inicia();
+
+    const QString copia = c.pasta.arquivo(nome + ".antes-da-importacao-20240305-140709.tpv");
+    QCOMPARE(c.dialogos.registro,
+             QStringList{"erro|A cópia de segurança do destino não pôde ser feita, e nada foi importado. Não foi "
+                         "possível abrir o banco de dados '" + copia + "': unable to open database file."});
+    QCOMPARE(j.pcPrincipal->currentWidget(), j.tabConfig);
+    QVERIFY(j.btnAvancar->isEnabled());
+    QCOMPARE(LeArquivo(destino), antes);
+    QCOMPARE(Arquivos(c.pasta.caminho()), arquivosAntes);
+}
+
+void TesteJanela::salvarRelatorio_data() {
+    QTest::addColumn<QString>("arquivo");   // inside the test's folder; empty: the dialog is cancelled
+    QTest::addColumn<bool>("grava");
+    QTest::addColumn<QString>("mensagem");  // the error box's text; %1 is the chosen path
+    QTest::newRow("salvo") << "relatorio.html" << true << "";
+    QTest::newRow("cancelado") << "" << false << "";
+    QTest::newRow("pasta que não existe")
+        << "sumiu/relatorio.html" << false << "Não foi possível gravar o arquivo '%1': No such file or directory.";
+}
+
+void TesteJanela::salvarRelatorio() {
+    QFETCH(QString, arquivo);
+    QFETCH(bool, grava);
+    QFETCH(QString, mensagem);
+    Cenario c;
+    TfrmPrincipal& j = c.abre();
+    j.Agora = [] { return Instante(); };
+    c.marca("Centros de Custos");
+    c.marca("Tarefas");
+    c.inicia();
+    QCOMPARE(j.pcPrincipal->currentWidget(), j.tabFinalizada);
+    const QString caminho = arquivo.isEmpty() ? QString() : c.pasta.arquivo(arquivo);
+    const QStringList arquivosAntes = Arquivos(c.pasta.caminho());
+    c.dialogos.registro.clear();
+    c.dialogos.arquivosSalvar = {caminho};
+
+    j.btnSalvarRelatorio->click();
+
+    QStringList dialogos{"salvar|Salvar relatório da importação|" + kFiltroHtml +
+                         "|relatorio-importacao-20240305-140709.html"};
+    if (!mensagem.isEmpty()) dialogos << "mensagem|" + kTitulo + "|" + mensagem.arg(caminho) + "|16";
+    QCOMPARE(c.dialogos.registro, dialogos);
+    QVERIFY(!c.dialogos.faltouResposta);
+    QCOMPARE(j.pcPrincipal->currentWidget(), j.tabFinalizada);
+    if (!grava) {
+        QCOMPARE(Arquivos(c.pasta.caminho()), arquivosAntes);
+        QVERIFY(!QFileInfo::exists(c.pasta.arquivo("sumiu")));
+        return;
+    }
+    // The report of this run: what was prepared, the grid's rows, the
+    // memo's log and the verification.
+    const PreparacaoImportacao& p = j.preparacao();
+    QCOMPARE(p.origem, QFileInfo(c.antiga).canonicalFilePath());
+    QCOMPARE(p.somaOrigem, SomaDoArquivo(c.antiga));
+    QCOMPARE(p.empresa, c.empresas().first().first);
+    QCOMPARE(p.nomeEmpresa, c.empresas().first().second);
+    QCOMPARE(p.destino, c.ana);
+    QCOMPARE(p.areas, (QStringList{"Centros de Custos", "Tarefas"}));
+    QCOMPARE(p.instante, Instante());
+    QCOMPARE(p.copiaSeguranca, c.pasta.arquivo("usuarios/ana.antes-da-importacao-20240305-140709.tpv"));
+    const QString html =
+        RelatorioEmHtml(MontaRelatorio(p, LinhasDaGrade(j.GridResumo), LogDoMemo(j.mmoExcecoes), j.verificacao()));
+    QCOMPARE(QString::fromUtf8(LeArquivo(caminho)), html);
+    QCOMPARE(LeArquivo(caminho), html.toUtf8());
+    // Read by a person: the verification's sentence and the grid's rows.
+    QVERIFY(html.contains("<p>Verificação: as 2 áreas conferem.</p>"));
+    for (const LinhaResumo& l : LinhasDaGrade(j.GridResumo))
+        QVERIFY2(html.contains("<tr><td>" + l.cadastro + "</td><td class=\"numero\">" + l.total + "</td>"),
+                 qPrintable(l.cadastro));
+    QCOMPARE(Arquivos(c.pasta.caminho()), arquivosAntes + QStringList{"relatorio.html"});
+}
+
+void TesteJanela::botaoPadrao_data() {
+    QTest::addColumn<int>("flags");
+    QTest::addColumn<int>("padrao");
+    QTest::addColumn<int>("enter");  // the answer when Enter is pressed in the real box
+    QTest::newRow("308: atenção, Sim e Não, Não padrão") << 308 << int(QMessageBox::No) << int(mb::RespostaNao);
+    QTest::newRow("52: atenção, Sim e Não") << 52 << int(QMessageBox::NoButton) << int(mb::RespostaSim);
+    QTest::newRow("257: OK e Cancelar, Cancelar padrão") << 257 << int(QMessageBox::Cancel) << 2;
+    QTest::newRow("272: erro, só OK, sem segundo botão") << 272 << int(QMessageBox::NoButton) << int(mb::RespostaOk);
+}
+
+void TesteJanela::botaoPadrao() {
+    QFETCH(int, flags);
+    QFETCH(int, padrao);
+    QFETCH(int, enter);
+    QCOMPARE(int(BotaoPadraoDaCaixa(flags)), padrao);
+    // The real box, answered with Enter as soon as it is on screen.
+    QString vista;
+    QTimer tecla;
+    QObject::connect(&tecla, &QTimer::timeout, [&] {
+        if (auto* caixa = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            tecla.stop();
+            vista = caixa->text();
+            QTest::keyClick(caixa, Qt::Key_Return);
+        }
+    });
+    tecla.start(10);
+    DialogosQt dialogos;
+    QCOMPARE(dialogos.mensagem(nullptr, kTitulo, "Confirma?", flags), enter);
+    QCOMPARE(vista, QString("Confirma?"));
+}
+
+QFontMetrics MedidasDaJanela() {
+    QFont fonte("Tahoma");
+    fonte.setPixelSize(11);
+    return QFontMetrics(fonte);
+}
+
+void TesteJanela::textoAbreviado_data() {
+    QTest::addColumn<QString>("texto");
+    QTest::addColumn<QString>("prefixo");
+    QTest::addColumn<bool>("caminho");
+    QTest::addColumn<int>("largura");
+    QTest::addColumn<QString>("comeco");  // what the shown text begins with
+    QTest::addColumn<QString>("fim");     // and ends with
+    // The widths come from the font the machine gives for the window's.
+    const QFontMetrics m = MedidasDaJanela();
+    const QString nome = "/ana.antes-da-importacao-20240305-140709.tpv";
+    const QString copia = kPrefixoCopia + "/home/ana/Documentos/Tarvo Pessoal/usuarios" + nome;
+    const QString divergencias = "Verificação: divergências em Caixa Pessoal; Cartões de Crédito; Contas a Pagar; "
+                                 "Contas a Receber; Controle Bancário; Investimentos.";
+    const QString confere = "Verificação: as 3 áreas conferem.";
+    QTest::newRow("cabe inteiro") << confere << "Verificação: " << false << m.horizontalAdvance(confere) << confere
+                                  << confere;
+    QTest::newRow("frase cortada no fim")
+        << divergencias << "Verificação: " << false
+        << m.horizontalAdvance("Verificação: divergências em Caixa Pessoal") << "Verificação: divergências em" << "…";
+    QTest::newRow("caminho: a pasta perde o meio")
+        << copia << kPrefixoCopia << true << m.horizontalAdvance(kPrefixoCopia + "/home/ana/Documentos" + nome)
+        << kPrefixoCopia + "/h" << nome;
+    QTest::newRow("caminho: nem o nome cabe") << copia << kPrefixoCopia << true
+                                              << m.horizontalAdvance(kPrefixoCopia + "/ana.antes-da-importacao")
+                                              << kPrefixoCopia + "/h" << "0709.tpv";
+    QTest::newRow("prefixo que não está no texto")
+        << "Outra coisa qualquer, longa demais para o rótulo" << kPrefixoCopia << true
+        << m.horizontalAdvance("Outra coisa qualquer") << "Outra" << "rótulo";
+}
+
+void TesteJanela::textoAbreviado() {
+    QFETCH(QString, texto);
+    QFETCH(QString, prefixo);
+    QFETCH(bool, caminho);
+    QFETCH(int, largura);
+    QFETCH(QString, comeco);
+    QFETCH(QString, fim);
+    const QFontMetrics medidas = MedidasDaJanela();
+    const QString visto = TextoAbreviado(texto, prefixo, caminho, medidas, largura);
+    QVERIFY2(visto.startsWith(comeco) && visto.endsWith(fim), qPrintable(visto));
+    QVERIFY2(medidas.horizontalAdvance(visto) <= largura, qPrintable(visto));
+    const bool cabe = medidas.horizontalAdvance(texto) <= largura;
+    QCOMPARE(visto == texto, cabe);
+    QCOMPARE(visto.count(QChar(0x2026)), cabe ? 0 : 1);
 }
 
 QTEST_MAIN(TesteJanela)

@@ -418,6 +418,7 @@ void Consulta::exigeNavegando(const char*) const {
 }
 
 void Consulta::montaCampos(const QList<InfoColuna>& cols) {
+    atalhos_ = {};
     campos_.clear();
     campos_.reserve(cols.size());
     for (const InfoColuna& c : cols) campos_.push_back(std::make_unique<Campo>(this, c));
@@ -432,6 +433,7 @@ void Consulta::open() {
     if (!mesmoComando) {
         comando_ = Comando();
         gravacao_ = Comando();
+        atalhos_ = {};
         campos_.clear();
         naturais_.clear();
         const SqlTraduzido& t = conexao_->traduz(sql_);
@@ -676,10 +678,15 @@ void Consulta::cancel() {
 }
 
 Campo* Consulta::findField(QStringView nome) {
+    Atalho& atalho = atalhos_[(reinterpret_cast<quintptr>(nome.data()) >> 4) % atalhos_.size()];
+    if (atalho.nome == nome.data() && atalho.campo && atalho.campo->fieldName() == nome) return atalho.campo;
     // Names are nearly always written as the table has them: an exact
     // comparison first, letter case ignored only when that finds nothing.
     for (auto& c : campos_)
-        if (c->fieldName().size() == nome.size() && c->fieldName() == nome) return c.get();
+        if (c->fieldName().size() == nome.size() && c->fieldName() == nome) {
+            atalho = {nome.data(), c.get()};
+            return c.get();
+        }
     for (auto& c : campos_)
         if (c->fieldName().compare(nome, Qt::CaseInsensitive) == 0) return c.get();
     return nullptr;

@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QVariant>
+#include <array>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -188,6 +189,15 @@ private:
     Comando gravacao_;            // the last INSERT/UPDATE, for the same fields
     QByteArray mascaraGravacao_;
     std::vector<std::unique_ptr<Campo>> campos_;
+    // Fields found by name, by where the name's characters are: the rules
+    // ask for the same fields by the same literal names on every record.
+    // A hit is checked against the field's name, so a reused address
+    // cannot give a wrong field.
+    struct Atalho {
+        const QChar* nome = nullptr;
+        Campo* campo = nullptr;
+    };
+    std::array<Atalho, 64> atalhos_{};
     std::vector<QVariant> salvos_;  // field values before edit/append
     std::vector<bool> naturais_;    // columns without a declared type
     int primeiraColuna_ = 0;   // 1 when column 0 is the rowid
