@@ -290,3 +290,33 @@ TEST_F(Banco, CriaQueryEPegaValor) {
     EXPECT_ERRO_BANCO(PegaValor("select max(id) as aa from plano_contas", "bb", *con),
                       "O campo 'bb' não foi encontrado em \"select max(id) as aa from plano_contas\".");
 }
+
+// Dates are written as "YYYY-MM-DD HH:MM:SS" of their UTC instant; the
+// text is worked out from the instant's milliseconds, so it is checked here
+// against Qt's own calendar over the edges: before 1970, leap days, the
+// first and last years Access holds, other time specs, milliseconds.
+TEST(DataHoraParaIso, ComoOCalendarioDoQt) {
+    const QDateTime casos[] = {
+        QDateTime(QDate(1899, 12, 30), QTime(0, 0), Qt::UTC),
+        QDateTime(QDate(1970, 1, 1), QTime(0, 0), Qt::UTC),
+        QDateTime(QDate(1969, 12, 31), QTime(23, 59, 59, 999), Qt::UTC),
+        QDateTime(QDate(2000, 2, 29), QTime(12, 30, 15), Qt::UTC),
+        QDateTime(QDate(1900, 3, 1), QTime(1, 2, 3), Qt::UTC),
+        QDateTime(QDate(2100, 2, 28), QTime(23, 0), Qt::UTC),
+        QDateTime(QDate(100, 1, 1), QTime(0, 0), Qt::UTC),
+        QDateTime(QDate(1582, 10, 10), QTime(10, 0), Qt::UTC),
+        QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59, 500), Qt::UTC),
+        QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9), Qt::OffsetFromUTC, -3 * 3600),
+        QDateTime(QDate(2024, 12, 31), QTime(23, 30), Qt::OffsetFromUTC, -3600),
+        QDateTime(QDate(2024, 7, 1), QTime(8, 0), Qt::LocalTime),
+    };
+    for (const QDateTime& d : casos) {
+        SCOPED_TRACE(d.toString(Qt::ISODateWithMs).toStdString());
+        EXPECT_EQ(DataHoraParaIso(d), d.toUTC().toString("yyyy-MM-dd HH:mm:ss"));
+    }
+    // Every day of four centuries, at a time of day that moves along.
+    for (qint64 dia = -700000; dia < 2958466 - 693594; dia += 997) {
+        const QDateTime d = QDateTime::fromMSecsSinceEpoch(dia * 86400000 + (dia % 86400) * 1000, Qt::UTC);
+        ASSERT_EQ(DataHoraParaIso(d), d.toString("yyyy-MM-dd HH:mm:ss")) << dia;
+    }
+}

@@ -678,7 +678,9 @@ void Consulta::cancel() {
 }
 
 Campo* Consulta::findField(QStringView nome) {
-    Atalho& atalho = atalhos_[(reinterpret_cast<quintptr>(nome.data()) >> 4) % atalhos_.size()];
+    // Fibonacci hashing of the address: literals lie a few bytes apart.
+    const quint64 h = quint64(reinterpret_cast<quintptr>(nome.data())) * 0x9E3779B97F4A7C15ull;
+    Atalho& atalho = atalhos_[h >> 58];
     if (atalho.nome == nome.data() && atalho.campo && atalho.campo->fieldName() == nome) return atalho.campo;
     // Names are nearly always written as the table has them: an exact
     // comparison first, letter case ignored only when that finds nothing.
