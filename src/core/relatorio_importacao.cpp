@@ -172,7 +172,7 @@ QJsonDocument RelatorioEmJson(const RelatorioImportacao& r) {
         {"versao_formato", kVersaoFormato},
         {"versao_programa", r.versao},
         {"quando", r.quando.toOffsetFromUtc(r.quando.offsetFromUtc()).toString(Qt::ISODate)},
-        {"origem", QJsonObject{{"arquivo", r.origem}, {"sha256", r.somaOrigem}}},
+        {"origem", QJsonObject{{"arquivo", r.origem}, {"blake2b", r.somaOrigem}}},
         {"empresa", QJsonObject{{"codigo", r.empresa}, {"nome", r.nomeEmpresa}}},
         {"destino", r.destino},
         {"areas", Lista(r.areas)},
@@ -194,7 +194,7 @@ RelatorioImportacao LeRelatorioJson(const QJsonDocument& documento) {
     r.versao = o["versao_programa"].toString();
     r.quando = QDateTime::fromString(o["quando"].toString(), Qt::ISODate);
     r.origem = o["origem"]["arquivo"].toString();
-    r.somaOrigem = o["origem"]["sha256"].toString();
+    r.somaOrigem = o["origem"]["blake2b"].toString();
     r.empresa = o["empresa"]["codigo"].toInteger();
     r.nomeEmpresa = o["empresa"]["nome"].toString();
     r.destino = o["destino"].toString();
@@ -228,7 +228,7 @@ QString RelatorioEmHtml(const RelatorioImportacao& r) {
     h += "<table class=\"dados\">\n";
     h += Linha("Data", Html(TextoData(r.quando)));
     auto caminho = [](const QString& c) { return "<span class=\"caminho\">" + Html(c) + "</span>"; };
-    h += Linha("Origem", caminho(r.origem) + "<br>SHA-256: " + caminho(r.somaOrigem));
+    h += Linha("Origem", caminho(r.origem) + "<br>BLAKE2b-256: " + caminho(r.somaOrigem));
     h += Linha("Empresa", Html(QString::number(r.empresa) + (r.nomeEmpresa.isEmpty() ? "" : " — " + r.nomeEmpresa)));
     h += Linha("Destino", caminho(r.destino));
     h += Linha("Cópia de segurança",
