@@ -28,6 +28,11 @@ QString aspasJet(const QString& texto) {
     return '"' + t.replace('"', "\"\"") + '"';
 }
 
+// The statement the counter of `tabela` always was; failures name it.
+QString ComandoDoContador(const QString& tabela) {
+    return "select * from sys_codigos where area=1 and tabela=" + aspasJet(tabela);
+}
+
 QString mensagemDe(const std::exception& e) {
     if (const auto* erro = dynamic_cast<const Erro*>(&e)) return erro->mensagem();
     return QString::fromUtf8(e.what());
@@ -209,9 +214,8 @@ qint64 Tdm::PegaCodigo(const QString& tabela) {
         GravaContadorAdiado();
     }
     // The first counter row of the table (name compared as Jet compares
-    // texts) gets the next code, or a row is added with 1. Failures name
-    // the statement the counter always was.
-    const auto contexto = [&] { return "select * from sys_codigos where area=1 and tabela=" + aspasJet(tabela); };
+    // texts) gets the next code, or a row is added with 1.
+    const auto contexto = [&] { return ComandoDoContador(tabela); };
     ComandosCodigo& c = comandosCodigo_;
     if (!c.le || c.geracao != dbDestino.geracao()) {
         c = ComandosCodigo();
@@ -253,17 +257,9 @@ qint64 Tdm::PegaCodigo(const QString& tabela) {
     if (codigo == std::numeric_limits<qint64>::max())
         throw Erro(QString("O contador da tabela '%1' chegou ao maior código possível (%2).").arg(tabela).arg(codigo));
     ++codigo;
-    if (adiaContadores_) {
-        contadorAdiado_ = ContadorAdiado{tabela, existe ? linha : 0, codigo};
-        return codigo;
-    }
-    sqlite3_stmt* w = existe ? c.altera.get() : c.inclui.get();
-    if (existe) sqlite3_bind_int64(w, 1, linha);
-    else sqlite3_bind_text(w, 1, nome.constData(), int(nome.size()), SQLITE_STATIC);
-    sqlite3_bind_int64(w, 2, codigo);
-    const int rcEscrita = sqlite3_step(w);
-    sqlite3_reset(w);
-    if (rcEscrita != SQLITE_DONE) dbDestino.falha(rcEscrita, contexto(), "sys_codigos");
+    // Outside a copy the new value is written at once.
+    contadorAdiado_ = ContadorAdiado{tabela, existe ? linha : 0, codigo};
+    if (!adiaContadores_) GravaContadorAdiado();
     return codigo;
 }
 
@@ -279,16 +275,14 @@ void Tdm::GravaContadorAdiado() {
     sqlite3_bind_int64(w, 2, contador.valor);
     const int rc = sqlite3_step(w);
     sqlite3_reset(w);
-    if (rc != SQLITE_DONE)
-        dbDestino.falha(rc, "select * from sys_codigos where area=1 and tabela=" + aspasJet(contador.tabela),
-                        "sys_codigos");
+    if (rc != SQLITE_DONE) dbDestino.falha(rc, ComandoDoContador(contador.tabela), "sys_codigos");
 }
 
 void Tdm::SincronizaCodigo(const QString& tabela) {
     auto q = db::CriaQuery("select max(id) as aa from " + tabela, dbDestino);
     q->open();
     const qint64 maior = q->fieldByName("aa").asInteger();
-    q->setSql("select * from sys_codigos where area=1 and tabela=" + aspasJet(tabela));
+    q->setSql(ComandoDoContador(tabela));
     q->open();
     if (q->eof()) {
         q->append();

@@ -146,7 +146,8 @@ private:
     // Inside a copy's transaction the counter of its table is kept here
     // and written once, before the commit: the committed counter is the
     // same as with a write per record, which would cost more than the
-    // record itself. `linha` is the counter's row, 0 when it has none yet.
+    // record itself (outside a copy PegaCodigo writes it at once). `linha`
+    // is the counter's row, 0 when it has none yet.
     struct ContadorAdiado {
         QString tabela;
         qint64 linha = 0;

@@ -68,4 +68,12 @@ QString QuebraLinhas(int quantidade) {
     return quantidade > 0 ? QStringLiteral("\r\n").repeated(quantidade) : QString();
 }
 
+QString VersaoDoPrograma() {
+#ifdef TARVO_VERSAO
+    return QString::fromUtf8(TARVO_VERSAO);
+#else
+    return {};
+#endif
+}
+
 }  // namespace tarvo

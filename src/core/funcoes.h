@@ -32,4 +32,8 @@ QString Maiusculas(const QString& texto);
 // `quantidade` line breaks (CR LF each); none for 0 or less.
 QString QuebraLinhas(int quantidade);
 
+// The version this build was made with (the project's, "1.0.0.6"); empty
+// when the build has none.
+QString VersaoDoPrograma();
+
 }  // namespace tarvo

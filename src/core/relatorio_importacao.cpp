@@ -1,6 +1,7 @@
 #include "relatorio_importacao.h"
 
 #include "erros.h"
+#include "funcoes.h"
 #include "rotina.h"
 
 #include <QFileInfo>
@@ -14,14 +15,6 @@ namespace {
 
 constexpr char kFormato[] = "tarvo-relatorio-importacao";
 constexpr int kVersaoFormato = 1;
-
-QString VersaoDoPrograma() {
-#ifdef TARVO_VERSAO
-    return QString::fromUtf8(TARVO_VERSAO);
-#else
-    return {};
-#endif
-}
 
 QString Html(const QString& texto) { return texto.toHtmlEscaped(); }
 

@@ -150,14 +150,6 @@ QWidget* CriaPagina(QStackedWidget* pai, const char* nome) {
 
 // ------------------------------------------------------------ free helpers
 
-QString VersaoDoPrograma() {
-#ifdef TARVO_VERSAO
-    return QString::fromUtf8(TARVO_VERSAO);
-#else
-    return {};
-#endif
-}
-
 QString TextoVersao(const QString& versao) {
     return "v. " + (versao.isEmpty() ? QString("Value Not Available") : versao);
 }

@@ -4,6 +4,7 @@
 // (progress, summary rows, exception log, company list, error page).
 #include "dados.h"
 #include "dialogos.h"
+#include "funcoes.h"
 #include "janela.h"
 #include "janela_memoria.h"
 #include "relatorio_importacao.h"
@@ -31,8 +32,7 @@ class QTreeWidget;
 
 namespace tarvo::gui {
 
-// The version this build was made with; empty when the build has none.
-QString VersaoDoPrograma();
+using tarvo::VersaoDoPrograma;
 // The version label: "v. " and the version, or "v. Value Not Available".
 QString TextoVersao(const QString& versao);
 

@@ -6,6 +6,7 @@
 
 #include <QLocale>
 #include <QStringDecoder>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -130,6 +131,9 @@ bool ehInteiro(const QVariant& v) { return ehNumero(v) && v.typeId() != QMetaTyp
 QString leTexto(sqlite3_stmt* st, int col, QString& aviso) {
     const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
     const int tamanho = sqlite3_column_bytes(st, col);
+    // Most texts are plain ASCII, valid in both readings.
+    if (std::all_of(bytes, bytes + tamanho, [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return QString::fromLatin1(bytes, tamanho);
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString texto = utf8(QByteArrayView(bytes, tamanho));
     if (!utf8.hasError()) return texto;
@@ -599,9 +603,14 @@ void Consulta::edit() {
 
 void Consulta::post() {
     if (estado_ != Estado::Inserindo && estado_ != Estado::Editando) return;
+    // The written fields, and their mask, which names the statement.
     std::vector<Campo*> alterados;
-    for (auto& c : campos_) {
+    QByteArray mascara(static_cast<qsizetype>(campos_.size()) + 1, '0');
+    mascara[0] = estado_ == Estado::Inserindo ? 'I' : 'U';
+    for (size_t i = 0; i < campos_.size(); ++i) {
+        Campo* c = campos_[i].get();
         if (!c->alterado()) continue;
+        mascara[static_cast<qsizetype>(i) + 1] = '1';
         const InfoColuna& info = c->info();
         if (info.tipo == TipoCampo::Texto && info.tamanho > 0 && !c->isNull()) {
             const qsizetype n = c->asString().size();
@@ -612,39 +621,35 @@ void Consulta::post() {
                                     .arg(n)
                                     .arg(info.tamanho));
         }
-        alterados.push_back(c.get());
+        alterados.push_back(c);
     }
     if (estado_ == Estado::Editando && alterados.empty()) {
         estado_ = Estado::Navegando;
         return;
     }
-    QByteArray mascara(static_cast<qsizetype>(campos_.size()) + 1, '0');
-    mascara[0] = estado_ == Estado::Inserindo ? 'I' : 'U';
-    for (size_t i = 0; i < campos_.size(); ++i)
-        if (campos_[i]->alterado()) mascara[static_cast<qsizetype>(i) + 1] = '1';
     if (mascara != mascaraGravacao_ || !gravacao_) {
-    QString& sql = conexao_->comandoGravacao(tabelaBase_, mascara);
-    if (sql.isEmpty()) {
-        if (estado_ == Estado::Inserindo) {
-            if (alterados.empty()) {
-                sql = "INSERT INTO " + aspas(tabelaBase_) + " DEFAULT VALUES";
-            } else {
-                QStringList nomes, marcas;
-                for (Campo* c : alterados) {
-                    nomes << aspas(c->fieldName());
-                    marcas << "?";
+        QString& sql = conexao_->comandoGravacao(tabelaBase_, mascara);
+        if (sql.isEmpty()) {
+            if (estado_ == Estado::Inserindo) {
+                if (alterados.empty()) {
+                    sql = "INSERT INTO " + aspas(tabelaBase_) + " DEFAULT VALUES";
+                } else {
+                    QStringList nomes, marcas;
+                    for (Campo* c : alterados) {
+                        nomes << aspas(c->fieldName());
+                        marcas << "?";
+                    }
+                    sql = "INSERT INTO " + aspas(tabelaBase_) + " (" + nomes.join(',') + ") VALUES (" +
+                          marcas.join(',') + ")";
                 }
-                sql = "INSERT INTO " + aspas(tabelaBase_) + " (" + nomes.join(',') + ") VALUES (" +
-                      marcas.join(',') + ")";
+            } else {
+                QStringList sets;
+                for (Campo* c : alterados) sets << aspas(c->fieldName()) + "=?";
+                sql = "UPDATE " + aspas(tabelaBase_) + " SET " + sets.join(',') + " WHERE _rowid_=?";
             }
-        } else {
-            QStringList sets;
-            for (Campo* c : alterados) sets << aspas(c->fieldName()) + "=?";
-            sql = "UPDATE " + aspas(tabelaBase_) + " SET " + sets.join(',') + " WHERE _rowid_=?";
         }
-    }
-    gravacao_ = conexao_->obtem(sql);
-    mascaraGravacao_ = mascara;
+        gravacao_ = conexao_->obtem(sql);
+        mascaraGravacao_ = mascara;
     }
     sqlite3_stmt* st = gravacao_.get();
     int i = 1;

@@ -73,58 +73,14 @@ QString NomeTipo(TipoCampo tipo, int tamanho) {
 
 QDateTime DataHoraZero() { return QDateTime(QDate(1899, 12, 30), QTime(0, 0), Qt::UTC); }
 
-QString DataHoraParaIso(const QDateTime& valor) {
-    // Formatted by hand: QDateTime::toString goes through the locale and is
-    // on the path of every date written. Within years 0 to 9999 the civil
-    // date comes from the instant's milliseconds (days to year, month and
-    // day by the proleptic Gregorian rules), which costs a fraction of
-    // QDateTime's own date and time parts.
-    if (valor.isValid()) {
-        constexpr qint64 kMsPorDia = 86400000;
-        const qint64 ms = valor.toMSecsSinceEpoch();
-        const qint64 diasEpoca = (ms >= 0 ? ms : ms - (kMsPorDia - 1)) / kMsPorDia;
-        const qint64 noDia = ms - diasEpoca * kMsPorDia;
-        // Days since 0000-03-01, in 400-year eras.
-        const qint64 z = diasEpoca + 719468;
-        const qint64 era = (z >= 0 ? z : z - 146096) / 146097;
-        const qint64 doe = z - era * 146097;
-        const qint64 yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-        const qint64 doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-        const qint64 mp = (5 * doy + 2) / 153;
-        const int dia = int(doy - (153 * mp + 2) / 5 + 1);
-        const int mes = int(mp < 10 ? mp + 3 : mp - 9);
-        const qint64 anoCivil = yoe + era * 400 + (mes <= 2 ? 1 : 0);
-        if (anoCivil >= 0 && anoCivil <= 9999) {
-            const int ano = int(anoCivil);
-            const int segundos = int(noDia / 1000);
-            char16_t texto[19];
-            auto dois = [&](int pos, int v) {
-                texto[pos] = u'0' + v / 10;
-                texto[pos + 1] = u'0' + v % 10;
-            };
-            dois(0, ano / 100);
-            dois(2, ano % 100);
-            texto[4] = u'-';
-            dois(5, mes);
-            texto[7] = u'-';
-            dois(8, dia);
-            texto[10] = u' ';
-            dois(11, segundos / 3600);
-            texto[13] = u':';
-            dois(14, segundos / 60 % 60);
-            texto[16] = u':';
-            dois(17, segundos % 60);
-            return QString(reinterpret_cast<const QChar*>(texto), 19);
-        }
-    }
-    const QDateTime v = valor.offsetFromUtc() == 0 ? valor : valor.toUTC();
-    const QDate d = v.date();
-    const QTime t = v.time();
-    const int ano = d.year();
+namespace {
+
+// "YYYY-MM-DD HH:MM:SS", by hand: QDateTime::toString goes through the
+// locale and is on the path of every date written.
+QString FormataIso(int ano, int mes, int dia, int hora, int minuto, int segundo) {
     if (ano < 0 || ano > 9999) {
         char texto[48];
-        std::snprintf(texto, sizeof texto, "%04d-%02d-%02d %02d:%02d:%02d", ano, d.month(), d.day(), t.hour(),
-                      t.minute(), t.second());
+        std::snprintf(texto, sizeof texto, "%04d-%02d-%02d %02d:%02d:%02d", ano, mes, dia, hora, minuto, segundo);
         return QString::fromLatin1(texto);
     }
     char16_t texto[19];
@@ -135,16 +91,49 @@ QString DataHoraParaIso(const QDateTime& valor) {
     dois(0, ano / 100);
     dois(2, ano % 100);
     texto[4] = u'-';
-    dois(5, d.month());
+    dois(5, mes);
     texto[7] = u'-';
-    dois(8, d.day());
+    dois(8, dia);
     texto[10] = u' ';
-    dois(11, t.hour());
+    dois(11, hora);
     texto[13] = u':';
-    dois(14, t.minute());
+    dois(14, minuto);
     texto[16] = u':';
-    dois(17, t.second());
+    dois(17, segundo);
     return QString(reinterpret_cast<const QChar*>(texto), 19);
+}
+
+}  // namespace
+
+QString DataHoraParaIso(const QDateTime& valor) {
+    // Qt's own parts where its calendar and the arithmetic below part ways:
+    // an invalid value, and years before 1 (Qt has no year 0).
+    auto pelasPartesDoQt = [&] {
+        const QDateTime v = valor.offsetFromUtc() == 0 ? valor : valor.toUTC();
+        const QDate d = v.date();
+        const QTime t = v.time();
+        return FormataIso(d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second());
+    };
+    if (!valor.isValid()) return pelasPartesDoQt();
+    // The civil date of the UTC instant comes from its milliseconds (days
+    // to year, month and day by the proleptic Gregorian rules), which costs
+    // a fraction of QDateTime's own date and time parts.
+    constexpr qint64 kMsPorDia = 86400000;
+    const qint64 ms = valor.toMSecsSinceEpoch();
+    const qint64 diasEpoca = (ms >= 0 ? ms : ms - (kMsPorDia - 1)) / kMsPorDia;
+    const int segundos = int((ms - diasEpoca * kMsPorDia) / 1000);
+    // Days since 0000-03-01, in 400-year eras.
+    const qint64 z = diasEpoca + 719468;
+    const qint64 era = (z >= 0 ? z : z - 146096) / 146097;
+    const qint64 doe = z - era * 146097;
+    const qint64 yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const qint64 doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const qint64 mp = (5 * doy + 2) / 153;
+    const int dia = int(doy - (153 * mp + 2) / 5 + 1);
+    const int mes = int(mp < 10 ? mp + 3 : mp - 9);
+    const int ano = int(yoe + era * 400 + (mes <= 2 ? 1 : 0));
+    if (ano < 1) return pelasPartesDoQt();
+    return FormataIso(ano, mes, dia, segundos / 3600, segundos / 60 % 60, segundos % 60);
 }
 
 namespace {
